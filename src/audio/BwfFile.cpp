@@ -1,0 +1,296 @@
+#include "audio/BwfFile.h"
+
+#include "audio/ByteOrder.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace tabrix {
+
+namespace {
+
+constexpr FourCc waveId = makeFourCc("WAVE");
+constexpr FourCc bextId = makeFourCc("bext");
+constexpr FourCc fmtId = makeFourCc("fmt ");
+constexpr FourCc tfidId = makeFourCc("TFID");
+constexpr FourCc dataId = makeFourCc("data");
+
+// Sub-format GUIDs of an extensible "fmt " body: integer PCM and IEEE float.
+constexpr std::array<std::uint8_t, 16> subFormatPcm = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                       0x10, 0x00, 0x80, 0x00, 0x00, 0xAA,
+                                                       0x00, 0x38, 0x9B, 0x71};
+constexpr std::array<std::uint8_t, 16> subFormatFloat = {0x03, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                         0x10, 0x00, 0x80, 0x00, 0x00, 0xAA,
+                                                         0x00, 0x38, 0x9B, 0x71};
+
+// A frame must fit the smallest read-cache refill (24-bit takes use 122880 of its bytes).
+constexpr std::uint32_t maxFrameBytes = 122880;
+
+// Largest data size whose RIFF size (1016 + data) still fits the 32-bit field.
+constexpr std::uint64_t maxDataBytes = 0xFFFF'FFFFull - (headerBytes - 8);
+
+bool isPrintableId(const std::uint8_t* id) noexcept
+{
+    return std::all_of(id, id + 4, [](std::uint8_t c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+} // namespace
+
+BwfFile::BwfFile(const std::filesystem::path& folder, const std::string& fileName)
+    : filePath(folder / pathFromUtf8(fileName))
+{
+}
+
+BwfFile::BwfFile(const std::filesystem::path& path, std::uint8_t channelCount,
+                 std::uint32_t sampleRate, std::uint8_t bitsPerSample, SamplePos timeReference)
+    : filePath(path)
+{
+    header.format.format.setFormat(channelCount, bitsPerSample, sampleRate);
+    header.bext.setTimeReference(timeReference);
+}
+
+bool BwfFile::parse()
+{
+    if (fileStream.open(filePath, OpenKind::ReadHeader) != StreamStatus::Ok)
+        return false;
+    std::uint64_t fileBytes = 0;
+    const bool accepted = fileStream.length(fileBytes) == StreamStatus::Ok &&
+                          walkChunks(fileBytes) && renderable();
+    close();
+    if (accepted)
+        sortKey = computeKey();
+    return accepted;
+}
+
+// Walks the chunks after "WAVE" up to "data". The first "bext" and the first "fmt " are read
+// wherever they stand before "data"; every other chunk is skipped. "data" before any "fmt "
+// rejects the file.
+bool BwfFile::walkChunks(std::uint64_t fileBytes)
+{
+    std::array<std::uint8_t, 4> form{};
+    if (fileStream.readWord(form) != StreamStatus::Ok || form != waveId)
+        return false;
+    bool formatRead = false;
+    for (;;) {
+        std::array<std::uint8_t, 8> chunkHeader{};
+        if (fileStream.readChunkHeader(chunkHeader) != StreamStatus::Ok)
+            return false;
+        FourCc id{};
+        std::copy_n(chunkHeader.begin(), 4, id.begin());
+        const std::uint32_t declaredBytes = loadU32le(&chunkHeader[4]);
+
+        if (id == dataId) {
+            if (!formatRead)
+                return false;
+            std::int64_t at = 0;
+            if (fileStream.tell(at) != StreamStatus::Ok)
+                return false;
+            dataStartByte = std::uint64_t(at);
+            header.dataSize = declaredBytes;
+            // A recording cut short keeps every whole frame that is really on disk.
+            const std::uint64_t present = fileBytes > dataStartByte ? fileBytes - dataStartByte : 0;
+            const std::uint32_t frame = frameBytes();
+            if (declaredBytes > present && frame != 0)
+                header.dataSize = static_cast<std::uint32_t>(present - present % frame);
+            return true;
+        }
+        if (id == tfidId) {
+            // Only the 26-byte body is read, whatever the chunk declares.
+            if (fileStream.readTfid(header.tfid) != StreamStatus::Ok)
+                return false;
+            continue;
+        }
+        if (id == bextId && !bextRead) {
+            if (fileStream.readBext(header.bext, declaredBytes, fileBytes) != StreamStatus::Ok)
+                return false;
+            bextRead = true;
+            dateRead = header.bext.parseOrigination(origin);
+        } else if (id == fmtId && !formatRead) {
+            if (!readFormat(declaredBytes))
+                return false;
+            formatRead = true;
+        } else {
+            // A skip past the end makes the next header read fail.
+            (void)fileStream.skip(declaredBytes);
+        }
+        if (!skipPadByte(declaredBytes))
+            return false;
+    }
+}
+
+bool BwfFile::readFormat(std::uint32_t declaredBytes)
+{
+    if (declaredBytes == 0)
+        return false;
+    std::array<std::uint8_t, extensibleFormatBytes> body{};
+    const auto kept = static_cast<std::uint32_t>(std::min<std::size_t>(declaredBytes, body.size()));
+    if (fileStream.readBytes(body.data(), kept) != StreamStatus::Ok)
+        return false;
+    header.format.format.overlay(std::span(body.data(), std::min<std::size_t>(kept, waveFormatBytes)));
+    if (kept == extensibleFormatBytes) {
+        std::copy_n(body.begin() + 24, header.format.subFormat.size(), header.format.subFormat.begin());
+        header.format.hasSubFormat = true;
+    }
+    if (declaredBytes > kept)
+        (void)fileStream.skip(declaredBytes - kept);
+    return true;
+}
+
+// RIFF pads an odd-sized chunk with one byte, but some writers leave it out. The pad byte is
+// skipped only when the unpadded position doesn't hold a chunk id and the next byte does.
+bool BwfFile::skipPadByte(std::uint32_t declaredBytes)
+{
+    if (declaredBytes % 2 == 0)
+        return true;
+    std::int64_t at = 0;
+    if (fileStream.tell(at) != StreamStatus::Ok)
+        return false;
+    std::array<std::uint8_t, 5> ahead{};
+    const bool padded = fileStream.readBytes(ahead.data(), 5) == StreamStatus::Ok &&
+                        !isPrintableId(&ahead[0]) && isPrintableId(&ahead[1]);
+    return fileStream.seekTo(std::uint64_t(at) + (padded ? 1 : 0)) == StreamStatus::Ok;
+}
+
+// Only formats the renderer can play are accepted: compressed data must never be played as PCM
+// noise, and a take without a whole frame would play nothing yet still set the project's rate.
+bool BwfFile::renderable() const noexcept
+{
+    const WaveFormat& f = format();
+    if (f.channelCount == 0 || f.sampleRate == 0)
+        return false;
+    const std::uint16_t bits = f.bitsPerSample;
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return false;
+    switch (f.formatTag) {
+    case formatTagPcm: break;
+    case formatTagFloat:
+        if (bits != 32)
+            return false;
+        break;
+    case formatTagExtensible:
+        if (!header.format.hasSubFormat)
+            return false;
+        if (header.format.subFormat == subFormatFloat) {
+            if (bits != 32)
+                return false;
+        } else if (header.format.subFormat != subFormatPcm) {
+            return false;
+        }
+        break;
+    default: return false;
+    }
+    const std::uint32_t frame = frameBytes();
+    return frame <= maxFrameBytes && header.dataSize / frame >= 1;
+}
+
+SampleEncoding BwfFile::encoding() const noexcept
+{
+    const bool isFloat = format().formatTag == formatTagFloat ||
+                         (format().formatTag == formatTagExtensible &&
+                          header.format.subFormat == subFormatFloat);
+    return isFloat ? SampleEncoding::Float : SampleEncoding::Integer;
+}
+
+std::int64_t BwfFile::computeKey() const
+{
+    if (!bextRead || !dateRead)
+        return undatedKey;
+    std::tm local{};
+    local.tm_year = origin.year - 1900;
+    local.tm_mon = origin.month - 1;
+    local.tm_mday = origin.day;
+    local.tm_hour = origin.hour;
+    local.tm_min = origin.minute;
+    local.tm_sec = origin.second;
+    local.tm_isdst = -1; // let the conversion work out daylight saving
+    const std::time_t seconds = std::mktime(&local);
+    return seconds == std::time_t(-1) ? undatedKey : std::int64_t(seconds);
+}
+
+bool BwfFile::sameTfid(const BwfFile* other) const noexcept
+{
+    return other != nullptr && header.tfid == other->header.tfid;
+}
+
+bool BwfFile::openSamples()
+{
+    if (fileStream.open(filePath, OpenKind::Read) != StreamStatus::Ok)
+        return false;
+    readPos = dataStartByte;
+    return fileStream.seekTo(dataStartByte) == StreamStatus::Ok;
+}
+
+bool BwfFile::readSamples(std::uint8_t* into, std::uint64_t byteOffset, std::uint64_t byteCount,
+                          std::uint64_t& bytesRead)
+{
+    bytesRead = 0;
+    if (into == nullptr || byteCount == 0)
+        return false;
+    if (fileStream.state() != StreamState::Reading && !openSamples())
+        return false;
+    const std::uint64_t target = dataStartByte + byteOffset;
+    if (target != readPos) {
+        if (fileStream.seekTo(target) != StreamStatus::Ok)
+            return false;
+        readPos = target;
+    }
+    if (fileStream.readBlock(into, byteCount, bytesRead) != StreamStatus::Ok)
+        return false;
+    readPos += bytesRead;
+    return true;
+}
+
+bool BwfFile::close()
+{
+    const StreamState state = fileStream.state();
+    const bool result = (state == StreamState::Writing || state == StreamState::Updating)
+                            ? writeHeader(true)
+                            : true;
+    fileStream.close();
+    readPos = 0;
+    return result;
+}
+
+bool BwfFile::create()
+{
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now); // only the UI thread creates outputs
+    if (local == nullptr)
+        return false;
+    origin = CalendarTime{local->tm_sec,      local->tm_min,  local->tm_hour,
+                          local->tm_mday,     local->tm_mon + 1, local->tm_year + 1900,
+                          local->tm_wday,     local->tm_yday, local->tm_isdst};
+    header.bext.setOrigination(origin);
+    if (fileStream.open(filePath, OpenKind::Create) != StreamStatus::Ok)
+        return false;
+    return writeHeader(false);
+}
+
+bool BwfFile::writeSamples(const std::uint8_t* from, std::uint64_t byteCount)
+{
+    if (from == nullptr || byteCount == 0 || header.dataSize + byteCount > maxDataBytes)
+        return false;
+    if (fileStream.write(from, byteCount) != StreamStatus::Ok)
+        return false;
+    header.dataSize += static_cast<std::uint32_t>(byteCount);
+    return true;
+}
+
+bool BwfFile::writeHeader(bool final)
+{
+    BwfHeader image = header;
+    image.riffId = fileStream.riffId();
+    image.riffSize = 0;
+    image.dataSize = 0;
+    if (final) {
+        fileStream.flush();
+        if (fileStream.seekTo(0) != StreamStatus::Ok || header.dataSize == 0)
+            return false;
+        image.riffSize = static_cast<std::uint32_t>(headerBytes - 8) + header.dataSize;
+        image.dataSize = header.dataSize;
+    }
+    const auto bytes = image.image();
+    return fileStream.write(bytes.data(), bytes.size()) == StreamStatus::Ok;
+}
+
+} // namespace tabrix

@@ -1,0 +1,98 @@
+#pragma once
+#include "audio/BwfFormat.h"
+#include "audio/FileStream.h"
+#include "audio/KeyedNode.h"
+#include "audio/Types.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <string>
+
+namespace tabrix {
+
+/// How the samples of a take are encoded.
+enum class SampleEncoding { Integer, Float };
+
+/// A Broadcast WAV file: a take read from the project (reading side) or the conform's output
+/// (writing side). Takes are chained in the TakeList through their KeyedNode links.
+class BwfFile : public KeyedNode {
+public:
+    /// Key of a take without a usable recording date: older than every dated take.
+    static constexpr std::int64_t undatedKey = std::numeric_limits<std::int64_t>::min();
+
+    /// A take in `folder` named `fileName`; nothing is read until `parse`.
+    BwfFile(const std::filesystem::path& folder, const std::string& fileName);
+    /// An output file; nothing touches the disk until `create`.
+    BwfFile(const std::filesystem::path& path, std::uint8_t channelCount, std::uint32_t sampleRate,
+            std::uint8_t bitsPerSample, SamplePos timeReference);
+
+    // --- reading side ---
+
+    /// Reads the header once and closes the file again. False when the file is not a take that
+    /// can be rendered (see BwfFile.cpp for the acceptance rules).
+    [[nodiscard]] bool parse();
+    /// Seconds since 1970 of the origination date and time, read as local time; `undatedKey`
+    /// for a take without a bext chunk or a usable date. Computed once by `parse`.
+    std::int64_t key() const override { return sortKey; }
+    /// The bext time reference: the take's start on the timeline in frames (0 without bext).
+    SamplePos timeReference() const noexcept { return header.bext.timeReference(); }
+    /// True when both TFID records are equal byte for byte; false when `other` is none.
+    bool sameTfid(const BwfFile* other) const noexcept;
+    [[nodiscard]] bool openSamples();
+    /// Reads exactly `byteCount` bytes starting `byteOffset` bytes into the sample data; opens
+    /// the file when needed and repositions only when the span doesn't follow the last one.
+    [[nodiscard]] bool readSamples(std::uint8_t* into, std::uint64_t byteOffset,
+                                   std::uint64_t byteCount, std::uint64_t& bytesRead);
+    /// Closes the file; a file being written gets its final header first (false when it has no
+    /// samples or the rewrite failed). A second call does nothing and returns true.
+    bool close();
+
+    // --- writing side ---
+
+    /// Stamps the local date and time, creates the file and writes the placeholder header.
+    [[nodiscard]] bool create();
+    /// Appends sample bytes. Refused when the data or RIFF size would pass 2^32 - 1.
+    [[nodiscard]] bool writeSamples(const std::uint8_t* from, std::uint64_t byteCount);
+    /// Writes the 1024-byte header: the placeholder (sizes 0) or, at offset 0, the final one.
+    [[nodiscard]] bool writeHeader(bool final);
+
+    // --- what other parts read ---
+
+    const WaveFormat& format() const noexcept { return header.format.format; }
+    const FormatChunk& formatChunk() const noexcept { return header.format; }
+    const BextChunk& bext() const noexcept { return header.bext; }
+    const TfidChunk& tfid() const noexcept { return header.tfid; }
+    bool hasBext() const noexcept { return bextRead; }
+    SampleEncoding encoding() const noexcept;
+    std::uint32_t dataSize() const noexcept { return header.dataSize; }
+    std::uint64_t dataStart() const noexcept { return dataStartByte; }
+    std::uint64_t readPosition() const noexcept { return readPos; }
+    const CalendarTime& originTime() const noexcept { return origin; }
+    const std::filesystem::path& path() const noexcept { return filePath; }
+    /// Bytes of one sample frame: (bits / 8) x channels.
+    std::uint32_t frameBytes() const noexcept { return format().frameBytes(); }
+    const FileStream& stream() const noexcept { return fileStream; }
+
+private:
+    bool walkChunks(std::uint64_t fileBytes);
+    bool readFormat(std::uint32_t declaredBytes);
+    bool skipPadByte(std::uint32_t declaredBytes);
+    bool renderable() const noexcept;
+    std::int64_t computeKey() const;
+
+    FileStream fileStream;
+    BwfHeader header;
+    std::uint64_t dataStartByte = 0;
+    std::uint64_t readPos = 0;
+    std::filesystem::path filePath;
+    CalendarTime origin;
+    std::int64_t sortKey = undatedKey;
+    bool bextRead = false;
+    bool dateRead = false;
+};
+
+/// A take is a BwfFile made from a folder and a file name and accepted by `parse`.
+using Take = BwfFile;
+
+} // namespace tabrix

@@ -1,0 +1,40 @@
+#if !defined(_WIN32) && !defined(_FILE_OFFSET_BITS)
+#define _FILE_OFFSET_BITS 64
+#endif
+#include "audio/PlatformFile.h"
+
+#include <sys/types.h>
+
+namespace tabrix::platform {
+
+std::FILE* openFile(const std::filesystem::path& path, const char* mode) noexcept
+{
+#ifdef _WIN32
+    wchar_t wideMode[8] = {};
+    for (int i = 0; i < 7 && mode[i] != '\0'; ++i)
+        wideMode[i] = static_cast<wchar_t>(mode[i]);
+    return _wfopen(path.c_str(), wideMode);
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+bool seekFile(std::FILE* file, std::int64_t offset, int origin) noexcept
+{
+#ifdef _WIN32
+    return _fseeki64(file, offset, origin) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), origin) == 0;
+#endif
+}
+
+std::int64_t tellFile(std::FILE* file) noexcept
+{
+#ifdef _WIN32
+    return _ftelli64(file);
+#else
+    return static_cast<std::int64_t>(ftello(file));
+#endif
+}
+
+} // namespace tabrix::platform

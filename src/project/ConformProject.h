@@ -1,0 +1,94 @@
+#pragma once
+#include "audio/BwfFile.h"
+#include "audio/TakeList.h"
+#include "audio/Types.h"
+#include "project/TakeTimeline.h"
+#include "project/TimelineSegment.h"
+#include "render/OutputConverter.h"
+#include "render/RenderState.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tabrix {
+
+/// A timeline position as a clock time; `fraction` is hundredths of a second.
+struct ClockTime {
+    std::int8_t hours = 0;
+    std::int8_t minutes = 0;
+    std::int8_t seconds = 0;
+    std::int8_t fraction = 0;
+};
+
+/// The one model object: the takes of the loaded folder, their timeline, the output options,
+/// and during a conform the output file(s).
+class ConformProject {
+public:
+    ConformProject();
+    ~ConformProject();
+    ConformProject(const ConformProject&) = delete;
+    ConformProject& operator=(const ConformProject&) = delete;
+
+    /// Scans `projectFolder` (UTF-8) / "Audio Files" for takes and builds the timeline. True
+    /// when at least one take was found and all share one sample rate; with mixed rates the
+    /// timeline is still built but the result is false.
+    bool load(const std::string& projectFolder);
+    /// Output width (true: 24 bit, else 16) and channel mode (0-4; any other value: Stereo).
+    void setOutputOptions(bool bits24, int channelMode);
+    /// Clock times of the first segment's start and the last segment's end; false (zeros)
+    /// without a timeline.
+    bool getStartEndTimes(ClockTime& start, ClockTime& end) const;
+    /// Audio data bytes the conform will write (both files for Dual Mono), no headers; false
+    /// (and 0) without a timeline.
+    bool getOutputSize(std::uint64_t& bytes) const;
+    /// Splits a position into hours, minutes, seconds, hundredths; all zero at a rate of 0.
+    void timeOfDay(SamplePos pos, ClockTime& out) const;
+    std::uint32_t sampleRate() const noexcept { return projectRate; }
+    bool rateMismatch() const noexcept { return mismatchedRates; }
+    std::uint8_t fadeRate() const noexcept { return fadeRateCode; }
+    std::uint8_t outputWidth() const noexcept { return outputBits; }
+    std::uint8_t outputChannels() const noexcept { return outputChannelCount; }
+    std::int32_t channelMode() const noexcept { return outputMode; }
+
+    const TakeList& takes() const noexcept { return takeList; }
+    /// The timeline; none before a load that found takes.
+    const TakeTimeline* timeline() const noexcept { return takeTimeline.get(); }
+
+    /// Creates the single output file (Stereo, Mono Left/Right/Sum). False when no path is
+    /// given, nothing is loaded, or the file could not be created.
+    bool prepareOutput(const std::string& path);
+    /// Creates the left and right files of a Dual Mono conform.
+    bool prepareDualMonoOutput(const std::string& leftPath, const std::string& rightPath);
+    /// Renders the timeline into the prepared output(s), adding to `progressPercent` after
+    /// each block. True when it reached the end or was cancelled; false when nothing was
+    /// prepared or there was nothing to render, or when a write failed (the files are then
+    /// finalised for the frames written). Runs on the worker thread.
+    bool run(std::atomic<double>& progressPercent);
+    /// Asks a running conform to stop at the next block boundary. Any thread.
+    void requestCancel() noexcept { cancelRequested.store(true); }
+
+private:
+    void scanAudioFiles(const std::filesystem::path& audioFolder);
+    void releaseOutputs();
+    std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint8_t channels) const;
+    SamplePos timelineStart() const noexcept;
+
+    RenderState renderState;
+    OutputConverter outputConverter;
+    TakeList takeList;
+    std::unique_ptr<TakeTimeline> takeTimeline;
+    std::unique_ptr<TimelineSegment> outputSegment;
+    std::unique_ptr<BwfFile> outputFile1;
+    std::unique_ptr<BwfFile> outputFile2;
+    std::int32_t outputMode = 0;
+    std::uint8_t outputChannelCount = 0;
+    std::uint8_t outputBits = 0;
+    std::uint32_t projectRate = 0;
+    std::uint8_t fadeRateCode = 0;
+    std::atomic<bool> cancelRequested{false};
+    bool mismatchedRates = false;
+};
+
+} // namespace tabrix

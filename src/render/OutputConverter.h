@@ -1,0 +1,50 @@
+#pragma once
+#include "render/MixBlock.h"
+
+#include <cstdint>
+
+namespace tabrix {
+
+class TimelineSegment;
+
+/// Top 16 bits of a working sample (truncation toward minus infinity).
+inline std::int16_t to16(std::int32_t word) noexcept
+{
+    return static_cast<std::int16_t>(word >> 16);
+}
+
+/// Left plus right with saturation, not halved.
+inline std::int32_t monoSum(std::int32_t left, std::int32_t right) noexcept
+{
+    const std::int64_t sum = std::int64_t(left) + right;
+    if (sum > INT32_MAX)
+        return INT32_MAX;
+    if (sum < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(sum);
+}
+
+/// Turns rendered blocks into the output width and channel layout and appends them to the
+/// output file(s) held by the output segment, using that segment's buffer.
+class OutputConverter {
+public:
+    /// False when `outputSegment` is none or has no file.
+    bool bindOutput(TimelineSegment* outputSegment);
+    /// Converts `frameCount` (at most 16384) frames and writes them; false when not bound, the
+    /// width is neither 16 nor 24, or a write failed.
+    bool convertBlock(const WorkFrame* source, std::uint64_t frameCount);
+    /// Writes `frameCount` converted frames to the file(s).
+    bool writeBlock(std::uint64_t frameCount);
+    /// Closes (and so finalises) the output file(s).
+    void closeOutputs();
+
+private:
+    std::int32_t mode = 0;
+    std::uint16_t width = 0;
+    std::uint8_t* destination = nullptr;
+    std::uint8_t* secondDestination = nullptr;
+    TimelineSegment* segment = nullptr;
+    std::uint16_t outputFrameBytes = 0;
+};
+
+} // namespace tabrix

@@ -1,0 +1,47 @@
+#pragma once
+#include "audio/Types.h"
+#include "render/MixBlock.h"
+
+#include <cstdint>
+
+namespace tabrix {
+
+class TakeTimeline;
+class TimelineSegment;
+
+/// The block renderer: fills the MixBlock from the timeline, silence where no segment plays,
+/// and equal-power fades at splices between different recordings.
+class RenderState {
+public:
+    /// Forgets the previous segment and any pending fade-in: the next block fades in from
+    /// silence.
+    void resetRender() noexcept;
+
+    /// Renders the block that starts at `position` (at most 16384 frames; fewer when a
+    /// segment's fade-out would straddle the block's end) and advances `position` by the
+    /// frames placed. Past the timeline's end the block is completed with silence.
+    /// `fadeRate` is 16, 8 or 4. Always true.
+    bool renderBlock(const TakeTimeline* timeline, SamplePos& position, std::int8_t fadeRate);
+
+    /// The frames of the last rendered block start at frames()[0].
+    const WorkFrame* frames() const noexcept { return block.frames.get(); }
+    const MixBlock& mixBlock() const noexcept { return block; }
+
+    TimelineSegment* lastSegment = nullptr;
+    std::uint64_t fadeInDone = 0;
+
+private:
+    void appendSilence(std::uint64_t frameCount, SamplePos& position) noexcept;
+    std::uint64_t copyRun(const TimelineSegment& segment, std::uint64_t frameCount,
+                          SamplePos& position) noexcept;
+    void applyFades(TimelineSegment& segment, SamplePos position, std::uint32_t tableStep,
+                    std::uint64_t fadeLength) noexcept;
+    void fadeInPiece(const TimelineSegment& segment, std::uint64_t fromStep, SamplePos position,
+                     std::uint32_t tableStep, std::uint64_t fadeLength) noexcept;
+    void fadeOut(const TimelineSegment& segment, std::uint32_t tableStep,
+                 std::uint64_t fadeLength) noexcept;
+
+    MixBlock block;
+};
+
+} // namespace tabrix
