@@ -35,7 +35,7 @@ public:
     bool convertBlock(const WorkFrame* source, std::uint64_t frameCount);
     /// Writes `frameCount` converted frames to the file(s).
     bool writeBlock(std::uint64_t frameCount);
-    /// Closes (and so finalises) the output file(s).
+    /// Closes (and so finalises) the output file(s) and unbinds the segment.
     void closeOutputs();
 
 private:
