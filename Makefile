@@ -1,0 +1,63 @@
+# Set-up, build, test and launch. `make run` and `make test` are all a new machine needs.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+DEMO_DIR   ?= $(BUILD)/demo-project
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+
+DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
+                libgtest-dev libgmock-dev qt6-base-dev libsndfile1-dev
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build test unit-tests asan-tests fuzz run demo bench clean
+
+# Installs only what is missing, so a second run touches nothing.
+deps:
+	@missing=""; \
+	for p in $(DEB_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+unit-tests: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+asan-tests: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTABRIX_SANITIZE=ON -DTABRIX_BUILD_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	BUILD_DIR=$(FUZZ_BUILD) bash tools/fuzz/run-fuzz.sh
+
+# Every test, then the whole suite again under AddressSanitizer + UBSan, then 60 s of fuzzing.
+test: unit-tests asan-tests fuzz
+
+demo: build
+	@if [ ! -d "$(DEMO_DIR)" ]; then $(BUILD)/tools/demo/tabrix-make-demo "$(DEMO_DIR)"; fi
+	@echo "Demo project: $(abspath $(DEMO_DIR))"
+
+run: demo
+	@echo "Choose the folder $(abspath $(DEMO_DIR)) with \"Choose Project...\" to try a conform."
+	$(BUILD)/src/app/qt/tabrix-conform
+
+bench: deps
+	cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTABRIX_BUILD_APP=OFF
+	cmake --build build-release -j $(JOBS)
+	build-release/bench/LoadBench
+	build-release/bench/RenderBench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-release
