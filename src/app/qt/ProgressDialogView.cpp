@@ -1,0 +1,135 @@
+#include "ProgressDialogView.h"
+
+#include "project/ConformProject.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tabrix {
+
+namespace {
+constexpr int refreshMilliseconds = 100;
+}
+
+ProgressDialogView::ProgressDialogView(ConformProject& project, QWidget* parent)
+    : QDialog(parent), project(project),
+      progressLogic([&project] { project.requestCancel(); }),
+      progressBar(new QProgressBar(this)), actionButton(new QPushButton(this))
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+    progressBar->setObjectName("progressBar");
+    progressBar->setRange(0, 100);
+    progressBar->setTextVisible(false);
+    progressBar->setMinimumWidth(360);
+    actionButton->setObjectName("progressButton");
+    actionButton->setAutoDefault(false);
+    actionButton->setMinimumWidth(80);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(actionButton);
+    buttonRow->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 22, 12, 14);
+    layout->setSpacing(18);
+    layout->addWidget(progressBar);
+    layout->addLayout(buttonRow);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    refreshTimer.setInterval(refreshMilliseconds);
+    connect(&refreshTimer, &QTimer::timeout, this, &ProgressDialogView::onTimer);
+    connect(actionButton, &QPushButton::clicked, this, &ProgressDialogView::onButton);
+    showFields();
+}
+
+ProgressDialogView::~ProgressDialogView()
+{
+    if (!worker.joinable())
+        return;
+    // Only reachable when the window is destroyed without having been closed: the worker
+    // may still be waiting for its end to be shown here, so keep serving it until it is done.
+    project.requestCancel();
+    while (!workerFinished.load())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, refreshMilliseconds);
+    worker.join();
+}
+
+void ProgressDialogView::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!started)
+        start();
+}
+
+void ProgressDialogView::start()
+{
+    started = true;
+    percent.store(0.0);
+    refreshTimer.start();
+    worker = std::thread([this] { workerMain(); });
+}
+
+void ProgressDialogView::workerMain()
+{
+    const bool runResult = project.run(percent);
+    // The window's state belongs to its thread; the worker waits while its end is shown.
+    QMetaObject::invokeMethod(
+        this,
+        [this, runResult] {
+            progressLogic.finishConform(runResult);
+            showFields();
+        },
+        Qt::BlockingQueuedConnection);
+    workerFinished.store(true);
+}
+
+void ProgressDialogView::onTimer()
+{
+    progressLogic.onTimer(percent.load());
+    showFields();
+    joinFinishedWorker();
+    if (workerJoined())
+        refreshTimer.stop();
+}
+
+void ProgressDialogView::joinFinishedWorker()
+{
+    // Joined only once it has signalled its end, so this thread never waits on a running conform.
+    if (worker.joinable() && workerFinished.load())
+        worker.join();
+}
+
+void ProgressDialogView::onButton()
+{
+    if (!progressLogic.onCancelButton()) {
+        showFields();
+        return;
+    }
+    // Ended: the worker has shown its end and is at most returning. Wait for that before
+    // the window (and its project reference) can go away.
+    while (!workerFinished.load())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    joinFinishedWorker();
+    refreshTimer.stop();
+    QDialog::reject();
+}
+
+void ProgressDialogView::reject()
+{
+    onButton();
+}
+
+void ProgressDialogView::showFields()
+{
+    const ProgressFields& fields = progressLogic.fields();
+    setWindowTitle(QString::fromStdString(fields.title));
+    actionButton->setText(QString::fromStdString(fields.buttonCaption));
+    progressBar->setValue(fields.barPosition);
+}
+
+} // namespace tabrix

@@ -1,0 +1,59 @@
+#pragma once
+#include "app/ProgressLogic.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+
+class QProgressBar;
+class QPushButton;
+
+namespace tabrix {
+
+class ConformProject;
+
+/// The modal progress window: runs `project.run` on a worker thread from the moment it is
+/// shown, refreshes its bar every 100 ms and offers Cancel, then OK. It cannot close while
+/// the conform runs.
+class ProgressDialogView : public QDialog {
+    Q_OBJECT
+public:
+    /// `project` must have its output prepared and must outlive the window.
+    explicit ProgressDialogView(ConformProject& project, QWidget* parent = nullptr);
+    ~ProgressDialogView() override;
+
+    const ProgressLogic& logic() const noexcept { return progressLogic; }
+    /// The run's progress so far, in percent (may end a little above 100).
+    double progressPercent() const noexcept { return percent.load(); }
+    /// True once the worker thread has been joined.
+    bool workerJoined() const noexcept { return started && !worker.joinable(); }
+    QPushButton* button() const noexcept { return actionButton; }
+    QProgressBar* bar() const noexcept { return progressBar; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    /// Escape and the close command act as the button.
+    void reject() override;
+
+private:
+    void start();
+    void onTimer();
+    void onButton();
+    void workerMain();
+    void showFields();
+    void joinFinishedWorker();
+
+    ConformProject& project;
+    ProgressLogic progressLogic;
+    QProgressBar* progressBar;
+    QPushButton* actionButton;
+    QTimer refreshTimer;
+    std::atomic<double> percent{0.0};
+    std::atomic<bool> workerFinished{false};
+    std::thread worker;
+    bool started = false;
+};
+
+} // namespace tabrix
