@@ -32,10 +32,11 @@ public:
     QPushButton* button() const noexcept { return actionButton; }
     QProgressBar* bar() const noexcept { return progressBar; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
     /// Escape and the close command act as the button.
     void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void start();
