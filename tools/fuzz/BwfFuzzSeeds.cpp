@@ -53,6 +53,9 @@ std::vector<std::pair<std::string, Bytes>> seeds()
         {"bext-history",
          RiffBuilder{}.chunk("bext", bextBody({.bodyBytes = 1024})).chunk("fmt ", fmt24())
              .chunk("data", frames24()).bytes()},
+        {"bext-history-past-end",
+         RiffBuilder{}.chunkDeclaring("bext", 0xFFFF'FFF0u, bextBody({})).chunk("fmt ", fmt24())
+             .chunk("data", frames24()).bytes()},
         {"written-header-layout",
          RiffBuilder{}.chunk("bext", bextBody({.bodyBytes = 858})).chunk("fmt ", fmt24())
              .chunk("TFID", tfidBody(0)).chunk("PAD ", Bytes(70)).chunk("data", pcm24({1, 2, 3}))
