@@ -22,6 +22,12 @@ rm -rf "$seeds" "$artifacts"
 mkdir -p "$seeds" "$work" "$artifacts"
 "$build/tools/fuzz/bwf_fuzz_seeds" "$seeds"
 
+# The target writes each input to a file in the temporary folder; libFuzzer may end without
+# running exit handlers, so keep those files inside the build folder.
+export TMPDIR="$build/fuzz-tmp"
+rm -rf "$TMPDIR"
+mkdir -p "$TMPDIR"
+
 log="$build/fuzz.log"
 status=0
 "$build/tools/fuzz/bwf_fuzz" -max_total_time="$seconds" -rss_limit_mb=256 -malloc_limit_mb=64 \
