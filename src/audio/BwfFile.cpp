@@ -23,6 +23,8 @@ constexpr std::array<std::uint8_t, 16> subFormatFloat = {0x03, 0x00, 0x00, 0x00,
                                                          0x10, 0x00, 0x80, 0x00, 0x00, 0xAA,
                                                          0x00, 0x38, 0x9B, 0x71};
 
+constexpr std::uint64_t unknownReadPos = ~std::uint64_t(0);
+
 // A frame must fit the smallest read-cache refill (24-bit takes use 122880 of its bytes).
 constexpr std::uint32_t maxFrameBytes = 122880;
 
@@ -229,13 +231,19 @@ bool BwfFile::readSamples(std::uint8_t* into, std::uint64_t byteOffset, std::uin
     if (fileStream.state() != StreamState::Reading && !openSamples())
         return false;
     const std::uint64_t target = dataStartByte + byteOffset;
+    // After a failed seek or read the stream stands somewhere unknown; forgetting readPos makes
+    // the next call reposition instead of reading from there.
     if (target != readPos) {
-        if (fileStream.seekTo(target) != StreamStatus::Ok)
+        if (fileStream.seekTo(target) != StreamStatus::Ok) {
+            readPos = unknownReadPos;
             return false;
+        }
         readPos = target;
     }
-    if (fileStream.readBlock(into, byteCount, bytesRead) != StreamStatus::Ok)
+    if (fileStream.readBlock(into, byteCount, bytesRead) != StreamStatus::Ok) {
+        readPos = unknownReadPos;
         return false;
+    }
     readPos += bytesRead;
     return true;
 }

@@ -69,6 +69,8 @@ bool ConformProject::load(const std::string& projectFolder)
         return false;
     auto timeline = std::make_unique<TakeTimeline>();
     timeline->build(takeList);
+    if (timeline->first() == nullptr)
+        return false; // every take was left off: nothing to conform
     takeTimeline = std::move(timeline);
     fadeRateCode = projectRate < 88000 ? 16 : (projectRate < 176000 ? 8 : 4);
     return !mismatchedRates;

@@ -4,9 +4,10 @@ namespace tabrix {
 
 namespace {
 
-// Positions stay far below 2^63, so span arithmetic (position + block, end - fade) can never
-// wrap. A time reference beyond this is not a time of day; such a take is left off.
-constexpr SamplePos maxTimelineFrames = SamplePos(1) << 62;
+// A time reference counts frames since midnight; 2^40 frames are weeks even at 768 kHz. Takes
+// beyond that are left off, so positions, spans and output sizes (frames x 8 bytes) can never
+// wrap in 64 bits.
+constexpr SamplePos maxTimelineFrames = SamplePos(1) << 40;
 
 } // namespace
 

@@ -73,6 +73,16 @@ TEST_F(SampleReading, SpanPastTheEndFailsAndReportsNothing)
     EXPECT_FALSE(take->readSamples(into.data(), 0, 0, bytesRead));
 }
 
+TEST_F(SampleReading, ValidSpanAfterAFailedReadSucceeds)
+{
+    // A failed read leaves the stream at the end of the file; the next read must reposition.
+    Bytes into(data.size() + 16);
+    std::uint64_t bytesRead = 0;
+    ASSERT_FALSE(take->readSamples(into.data(), 0, into.size(), bytesRead));
+    ASSERT_TRUE(take->readSamples(into.data(), 0, 16, bytesRead));
+    EXPECT_EQ(Bytes(into.begin(), into.begin() + 16), dataSpan(0, 16));
+}
+
 TEST_F(SampleReading, ReadAfterCloseReopens)
 {
     Bytes into(16);

@@ -77,6 +77,16 @@ TEST(ProjectLoading, FolderWithoutUsableTakesGivesNoTimeline)
     }
 }
 
+TEST(ProjectLoading, FolderWhoseOnlyTakeIsOffTheTimelineDoesNotLoad)
+{
+    TempDir dir;
+    const std::string folder =
+        writeProjectTake(dir, "p", "a.wav", silentTake(SamplePos(1) << 63, 10));
+    ConformProject project;
+    EXPECT_FALSE(project.load(folder));
+    EXPECT_EQ(project.timeline(), nullptr);
+}
+
 TEST(ProjectLoading, MissingFoldersFailCleanly)
 {
     TempDir dir;

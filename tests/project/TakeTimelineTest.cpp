@@ -258,6 +258,7 @@ TEST_F(Timeline, TakeBeyondAnyTimeOfDayIsLeftOff)
     struct Case { const char* what; SamplePos start; };
     const Case cases[] = {
         {"2^63", SamplePos(1) << 63},
+        {"just past 2^40, where output sizes could wrap", (SamplePos(1) << 40) + 1},
         {"end wraps past 2^64", std::numeric_limits<SamplePos>::max() - 10},
         {"end is exactly 2^64", std::numeric_limits<SamplePos>::max() - 99},
     };
