@@ -51,11 +51,10 @@ ProgressDialogView::~ProgressDialogView()
 {
     if (!worker.joinable())
         return;
-    // Only reachable when the window is destroyed without having been closed: the worker
-    // may still be waiting for its end to be shown here, so keep serving it until it is done.
+    // Only reachable when the window is destroyed without having been closed: stop the run
+    // and let the worker go without showing anything.
     project.requestCancel();
-    while (!workerFinished.load())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, refreshMilliseconds);
+    releaseWorker();
     worker.join();
 }
 
@@ -76,25 +75,40 @@ void ProgressDialogView::start()
 
 void ProgressDialogView::workerMain()
 {
-    const bool runResult = project.run(percent);
-    // The window's state belongs to its thread; the worker waits while its end is shown.
-    QMetaObject::invokeMethod(
-        this,
-        [this, runResult] {
-            progressLogic.finishConform(runResult);
-            showFields();
-        },
-        Qt::BlockingQueuedConnection);
+    runResult.store(project.run(percent));
+    runDone.store(true);
+    // The window shows the end on its own thread; the worker waits until it has.
+    std::unique_lock lock(endMutex);
+    endShownSignal.wait(lock, [this] { return endShown; });
+    lock.unlock();
     workerFinished.store(true);
 }
 
 void ProgressDialogView::onTimer()
 {
     progressLogic.onTimer(percent.load());
+    if (runDone.load() && !progressLogic.ended())
+        showEndOfRun();
     showFields();
     joinFinishedWorker();
     if (workerJoined())
         refreshTimer.stop();
+}
+
+void ProgressDialogView::showEndOfRun()
+{
+    progressLogic.finishConform(runResult.load());
+    showFields();
+    releaseWorker();
+}
+
+void ProgressDialogView::releaseWorker()
+{
+    {
+        std::lock_guard lock(endMutex);
+        endShown = true;
+    }
+    endShownSignal.notify_all();
 }
 
 void ProgressDialogView::joinFinishedWorker()
@@ -110,8 +124,8 @@ void ProgressDialogView::onButton()
         showFields();
         return;
     }
-    // Ended: the worker has shown its end and is at most returning. Wait for that before
-    // the window (and its project reference) can go away.
+    // Ended: the end is shown and the worker released, so it is at most returning. Let it
+    // finish before the window (and its project reference) can go away.
     while (!workerFinished.load())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     joinFinishedWorker();

@@ -5,6 +5,8 @@
 #include <QTimer>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 class QProgressBar;
@@ -16,7 +18,8 @@ class ConformProject;
 
 /// The modal progress window: runs `project.run` on a worker thread from the moment it is
 /// shown, refreshes its bar every 100 ms and offers Cancel, then OK. It cannot close while
-/// the conform runs.
+/// the conform runs. The worker's end is shown by the window's own timer while the worker
+/// waits; the window's thread never blocks on the worker.
 class ProgressDialogView : public QDialog {
     Q_OBJECT
 public:
@@ -44,6 +47,8 @@ private:
     void onButton();
     void workerMain();
     void showFields();
+    void showEndOfRun();
+    void releaseWorker();
     void joinFinishedWorker();
 
     ConformProject& project;
@@ -52,7 +57,12 @@ private:
     QPushButton* actionButton;
     QTimer refreshTimer;
     std::atomic<double> percent{0.0};
+    std::atomic<bool> runDone{false};
+    std::atomic<bool> runResult{false};
     std::atomic<bool> workerFinished{false};
+    std::mutex endMutex;
+    std::condition_variable endShownSignal;
+    bool endShown = false; ///< guarded by endMutex
     std::thread worker;
     bool started = false;
 };
