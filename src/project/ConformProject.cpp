@@ -80,6 +80,7 @@ void ConformProject::scanAudioFiles(const std::filesystem::path& audioFolder)
 {
     takeList.clear();
     mismatchedRates = false;
+    projectRate = 0; // a folder without takes has no rate, not the previous folder's
     bool first = true;
     for (const std::string& name : listTakeNames(audioFolder)) {
         auto take = std::make_unique<Take>(audioFolder, name);
