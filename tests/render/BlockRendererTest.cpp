@@ -259,6 +259,11 @@ struct EdgeCase {
     std::vector<TakeDef> takes;
 };
 
+void PrintTo(const EdgeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 std::vector<EdgeCase> edgeCases()
 {
     std::vector<EdgeCase> cases;

@@ -58,6 +58,11 @@ struct Layout {
     int mode;
 };
 
+void PrintTo(const Layout& layout, std::ostream* out)
+{
+    *out << (layout.bits24 ? 24 : 16) << " bit, mode " << layout.mode;
+}
+
 class ConformLayouts : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(ConformLayouts, OutputMatchesPerFrameReference)
