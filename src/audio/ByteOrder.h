@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <bit>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -15,10 +16,18 @@ inline std::uint16_t loadU16le(const std::uint8_t* p) noexcept
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
+// The 32-bit load and store are on the render path for every sample: on a little-endian host
+// they are a single unaligned memory access, elsewhere they are assembled from shifts.
 inline std::uint32_t loadU32le(const std::uint8_t* p) noexcept
 {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    } else {
+        return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+               std::uint32_t(p[3]) << 24;
+    }
 }
 
 inline std::int16_t loadS16le(const std::uint8_t* p) noexcept
@@ -48,14 +57,22 @@ inline float loadF32le(const std::uint8_t* p) noexcept
 
 inline void storeU16le(std::uint8_t* p, std::uint16_t v) noexcept
 {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &v, sizeof v);
+    } else {
+        p[0] = static_cast<std::uint8_t>(v);
+        p[1] = static_cast<std::uint8_t>(v >> 8);
+    }
 }
 
 inline void storeU32le(std::uint8_t* p, std::uint32_t v) noexcept
 {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &v, sizeof v);
+    } else {
+        for (int i = 0; i < 4; ++i)
+            p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
 }
 
 inline void storeS16le(std::uint8_t* p, std::int16_t sample) noexcept

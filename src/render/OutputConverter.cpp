@@ -2,6 +2,7 @@
 
 #include "audio/ByteOrder.h"
 #include "project/TimelineSegment.h"
+#include "render/SegmentReadCache.h"
 
 namespace tabrix {
 
@@ -9,14 +10,18 @@ namespace {
 
 constexpr std::size_t secondHalfOffset = 65536; // Dual Mono: right file's bytes
 
+// Room for a block's bytes plus the one byte a 24-bit store writes past them.
+static_assert(blockFrames * 6 < SegmentReadCache::bufferBytes);
+static_assert(blockFrames * 3 < secondHalfOffset);
+
 template <int Bytes> inline std::uint8_t* put(std::uint8_t* into, std::int32_t word) noexcept
 {
     if constexpr (Bytes == 2) {
         storeS16le(into, to16(word));
     } else {
-        into[0] = static_cast<std::uint8_t>(word >> 8); // bits 8-31, lowest byte first
-        into[1] = static_cast<std::uint8_t>(word >> 16);
-        into[2] = static_cast<std::uint8_t>(word >> 24);
+        // Bits 8-31, lowest byte first, as one 32-bit store: its fourth byte is overwritten by
+        // the next sample, and after a block's last sample it falls on unused buffer space.
+        storeU32le(into, static_cast<std::uint32_t>(word) >> 8);
     }
     return into + Bytes;
 }

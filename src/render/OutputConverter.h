@@ -1,6 +1,7 @@
 #pragma once
 #include "render/MixBlock.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace tabrix {
@@ -16,12 +17,10 @@ inline std::int16_t to16(std::int32_t word) noexcept
 /// Left plus right with saturation, not halved.
 inline std::int32_t monoSum(std::int32_t left, std::int32_t right) noexcept
 {
+    // min/max rather than branches: loud material saturates often and unpredictably.
     const std::int64_t sum = std::int64_t(left) + right;
-    if (sum > INT32_MAX)
-        return INT32_MAX;
-    if (sum < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<std::int32_t>(sum);
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::max<std::int64_t>(sum, INT32_MIN), INT32_MAX));
 }
 
 /// Turns rendered blocks into the output width and channel layout and appends them to the

@@ -30,9 +30,13 @@ inline std::int32_t load16(const std::uint8_t* p) noexcept
     return fromTop(std::uint32_t(loadU16le(p)) << 16);
 }
 
+// One 32-bit load instead of three byte loads: the byte after the sample is shifted out. The
+// last sample of a refill may read one byte past it, which stays inside the cache buffer.
+static_assert(SegmentReadCache::capacity24Bit < SegmentReadCache::bufferBytes);
+
 inline std::int32_t load24(const std::uint8_t* p) noexcept
 {
-    return fromTop(std::uint32_t(p[0]) << 8 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 24);
+    return fromTop(loadU32le(p) << 8);
 }
 
 inline std::int32_t load32(const std::uint8_t* p) noexcept
