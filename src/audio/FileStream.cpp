@@ -28,6 +28,7 @@ FileStream::~FileStream()
 
 StreamStatus FileStream::open(const std::filesystem::path& path, OpenKind kind)
 {
+    close();
     const char* mode = nullptr;
     StreamState reached = StreamState::Closed;
     switch (kind) {
@@ -37,7 +38,6 @@ StreamStatus FileStream::open(const std::filesystem::path& path, OpenKind kind)
     case OpenKind::Update: mode = "wb+"; reached = StreamState::Updating; break;
     default: return StreamStatus::NotAllowed;
     }
-    close();
     handle = platform::openFile(path, mode);
     if (handle == nullptr)
         return StreamStatus::IoFailure;

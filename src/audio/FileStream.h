@@ -31,7 +31,8 @@ public:
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
 
-    /// Closes any open file first. A failed open (or a failed header read) leaves it Closed.
+    /// Closes any open file first, also for a refused kind. A failed open (or a failed header
+    /// read) leaves it Closed.
     [[nodiscard]] StreamStatus open(const std::filesystem::path& path, OpenKind kind);
     /// Always Ok; the result of closing the handle is ignored.
     StreamStatus close() noexcept;
