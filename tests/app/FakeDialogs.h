@@ -1,86 +1,64 @@
 #pragma once
-#include "app/DialogServices.h"
+#include "TempDir.h"
 #include "app/MainDialog.h"
 #include "audio/Types.h"
 
-#include <deque>
-#include <filesystem>
-#include <functional>
 #include <map>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace tabrix::testing {
 
-// Records what the logic shows; `read` gives back whatever a test clicked into `shown`.
-class FakeControls : public MainDialogControls {
-public:
-    void show(const MainDialogFields& fields) override { shown = fields; }
-    MainDialogFields read() const override { return shown; }
-
-    MainDialogFields shown;
-};
-
-struct SaveRequest {
-    std::string title;
-    std::string defaultName;
-};
-
-struct Message {
-    std::string text;
-    std::string title;
-};
+// Writes a take named after its time reference into <project>/Audio Files/, returns the project
+// folder. Default: 0.1 s of stereo 24-bit 48 kHz at 10:00:00 (19200 bytes as 16-bit stereo).
+inline std::string writeTake(const TempDir& dir, const std::string& project,
+                             std::uint32_t rate = 48000, std::uint64_t frames = 4800,
+                             std::uint64_t timeReference = 10ull * 3600 * 48000,
+                             std::uint16_t channels = 2, std::uint16_t bits = 24)
+{
+    dir.write(project + "/Audio Files/" + std::to_string(timeReference) + ".wav",
+              takeBytes({.timeReference = timeReference, .channels = channels, .rate = rate,
+                         .bits = bits, .data = constantFrames(channels, bits, frames, 1000)}));
+    return utf8FromPath(dir.path() / project);
+}
 
 inline SaveChoice savedAs(const std::filesystem::path& path)
 {
     return {true, utf8FromPath(path), utf8FromPath(path.filename())};
 }
 
-// Scripted answers for every dialog, and a record of what was asked.
-class FakeServices : public DialogServices {
-public:
-    FolderChoice chooseFolder(const std::string& title, const std::string& initialPath) override
-    {
-        folderRequests.push_back({title, initialPath});
-        return folder;
-    }
+// Scripted dialog answers and a record of what was asked. Unlisted folders have plenty of space.
+struct FakeServices : DialogServices {
+    FolderChoice chooseFolder(const std::string&, const std::string&) override { return folder; }
     SaveChoice chooseSaveFile(const std::string& title, const std::string& defaultName) override
     {
-        saveRequests.push_back({title, defaultName});
-        if (saves.empty())
-            return {};
-        SaveChoice next = saves.front();
-        saves.pop_front();
-        return next;
+        asked.push_back(title + ": " + defaultName);
+        return asked.size() <= saves.size() ? saves[asked.size() - 1] : SaveChoice{};
     }
     void showMessage(const std::string& text, const std::string& title) override
     {
-        messages.push_back({text, title});
+        messages.push_back(title + ": " + text);
     }
-    std::optional<VolumeSpace> volumeSpace(const std::string& folderPath) override
+    std::optional<VolumeSpace> volumeSpace(const std::string& folder) override
     {
-        spaceQueries.push_back(folderPath);
-        const auto found = volumes.find(folderPath);
-        return found != volumes.end() ? std::optional<VolumeSpace>(found->second) : defaultVolume;
+        return volumes.contains(folder) ? volumes[folder] : VolumeSpace{1ull << 50, 1ull << 50};
     }
-    void runProgress(ConformProject& project) override
-    {
-        ++progressRuns;
-        if (onProgress)
-            onProgress(project);
-    }
+    void runProgress(ConformProject&) override { ++progressRuns; }
 
     FolderChoice folder;
-    std::vector<std::pair<std::string, std::string>> folderRequests;
-    std::deque<SaveChoice> saves;
-    std::vector<SaveRequest> saveRequests;
-    std::vector<Message> messages;
-    std::map<std::string, VolumeSpace> volumes;
-    std::optional<VolumeSpace> defaultVolume = VolumeSpace{1ull << 50, 1ull << 50};
-    std::vector<std::string> spaceQueries;
+    std::vector<SaveChoice> saves;
+    std::vector<std::string> asked, messages;
+    std::map<std::string, std::optional<VolumeSpace>> volumes;
     int progressRuns = 0;
-    std::function<void(ConformProject&)> onProgress;
+};
+
+// The window logic over fake dialogs; `read` gives back whatever a test clicked into `shown`.
+struct Window : MainDialogControls {
+    void show(const MainDialogFields& fields) override { shown = fields; }
+    MainDialogFields read() const override { return shown; }
+    void clickChannel(int index) { shown.channelChoice = index; dialog.onChannelChoice(); }
+    MainDialogFields shown;
+    FakeServices services;
+    MainDialog dialog{*this, services};
+    Window() { dialog.onInitDialog(); }
 };
 
 } // namespace tabrix::testing

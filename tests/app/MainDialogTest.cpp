@@ -1,0 +1,127 @@
+#include "FakeDialogs.h"
+
+#include "app/ConformCommand.h"
+
+#include <gtest/gtest.h>
+
+using namespace tabrix;
+using namespace tabrix::testing;
+using Texts = std::vector<std::string>;
+
+TEST(MainWindowSummary, FormatsSizesRatesAndClockTimes)
+{
+    const auto size = &MainDialog::formatByteSize;
+    const auto rate = &MainDialog::formatRate;
+    const auto clock = &MainDialog::formatClockTime;
+    const std::pair<std::string, const char*> cases[] = {
+        {size(999), "999 B"}, {size(1000), "1.00 KB"}, {size(9999), "10.00 KB"},
+        {size(10000), "10 KB"}, {size(999999), "1000 KB"}, {size(1000000), "1.00 MB"},
+        {size(9999999), "10.00 MB"}, {size(10000000), "10 MB"}, {rate(44100), "44.1Khz"},
+        {rate(88200), "88.2Khz"}, {rate(176400), "176.4Khz"},
+        {clock({1, 2, 3, 4}), " 1:02:03.04"}, {clock({14, 5, 0, 9}), "14:05:00.09"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(text, expected);
+}
+
+// A cancel keeps the loaded project; a failed load shows the new folder but cannot be conformed.
+TEST(ProjectChoice, ShowsTheChosenFolderWhetherItLoadsOrNot)
+{
+    TempDir dir;
+    writeTake(dir, "Mixed", 48000, 100, 0);
+    writeTake(dir, "Mixed", 44100, 100, 1000);
+    std::filesystem::create_directories(dir.path() / "Empty" / "Audio Files");
+    const std::string good = writeTake(dir, "Good");
+    const char* goodSummary = "16 Bit, Stereo, 48.0Khz, 10:00:00.00-10:00:00.10, 19 KB";
+    struct Case { int result; const char* chosen; const char* shown; const char* summary; };
+    const Case cases[] = {
+        {2, "", "Good", goodSummary}, {-1, "", "Good", goodSummary},
+        {1, "Empty", "Empty", "16 Bit, Stereo"},
+        {1, "Mixed", "Mixed", "16 Bit, Stereo, 0.0Khz,  0:00:00.00- 0:00:00.02, 4.40 KB"},
+    };
+    for (const auto& c : cases) {
+        Window window;
+        ASSERT_TRUE(window.dialog.openProject(good, "Good"));
+        window.services.folder = {c.result, utf8FromPath(dir.path() / c.chosen), c.chosen};
+        window.dialog.onChooseProject();
+        EXPECT_EQ(window.shown.projectPath, utf8FromPath(dir.path() / c.shown));
+        EXPECT_EQ(window.dialog.projectName(), c.shown);
+        EXPECT_EQ(window.shown.summaryText, c.summary);
+        EXPECT_EQ(window.shown.conformEnabled, c.result != 1);
+    }
+}
+
+TEST(ConformCommand, AsksForEachOutputNameWithItsDefaultAndRunsOnlyWhenAllAreGiven)
+{
+    const std::string left = "Left Channel Filename: Take 12L.wav";
+    const std::string right = "Right Channel Filename: ";
+    struct Case { std::int32_t channels; Texts chosen; Texts asked; };
+    const Case cases[] = {
+        {0, {"Take 12.wav"}, {"Choose Filename: Take 12"}},
+        {4, {"Take 12L.wav", "Take 12R.wav"}, {left, right + "Take 12R.wav"}},
+        {4, {}, {left}}, {4, {"xL.wav"}, {left, right + "xR.wav"}},
+        {4, {"mix.wav"}, {left, right + "Take 12R.wav"}}, // no L to swap: the project's name
+        {4, {"mixl.wav"}, {left, right + "Take 12R.wav"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        Window window;
+        ASSERT_TRUE(window.dialog.openProject(writeTake(dir, "Take 12"), "Take 12"));
+        window.clickChannel(c.channels);
+        for (const auto& name : c.chosen)
+            window.services.saves.push_back(savedAs(dir.path() / name));
+        window.dialog.onConformProject();
+        EXPECT_EQ(window.services.asked, c.asked);
+        EXPECT_EQ(window.services.progressRuns, c.asked.size() == c.chosen.size() ? 1 : 0);
+        EXPECT_TRUE(window.services.messages.empty());
+    }
+}
+
+// Each refusal shows its error and creates nothing; names passing every check are conformed.
+TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
+{
+    TempDir dir;
+    ConformProject project;
+    ASSERT_TRUE(project.load(writeTake(dir, "P")));
+    const auto takes = dir.path() / "P" / "Audio Files", take = takes / "1728000000.wav";
+    const Bytes takeBefore = readFile(take);
+    const auto a = dir.path() / "out.wav", b = dir.path() / "P" / "out.wav"; // two folders
+    constexpr std::uint64_t data = 19200, max = maxWavDataBytes;
+    constexpr std::uint64_t one = data + outputHeaderBytes, half = data / 2 + outputHeaderBytes;
+    const std::optional<VolumeSpace> all = VolumeSpace{1ull << 50, 1ull << 50};
+    const std::string isTake = "Error: Output file cannot be one of the project's takes.";
+    const std::string noSpace = "Error: Insufficient space to create file.";
+    struct Case { bool dualMono; std::filesystem::path left, right; std::uint64_t dataBytes;
+                  std::optional<VolumeSpace> leftVolume, rightVolume; std::string message; };
+    const Case cases[] = {
+        {true, a, dir.path() / "./out.wav", data, all, all, "Error: Files cannot have same name."},
+        {false, takes / ".." / "Audio Files" / take.filename(), {}, data, all, all, isTake},
+        {true, a, take, data, all, all, isTake},
+        {false, a, {}, max, all, all, ""},
+        {false, a, {}, max + 1, all, all, "Error: Output is too large for a WAV file."},
+        {true, a, b, 2 * max, all, all, ""}, // each file holds half
+        {false, a, {}, data, VolumeSpace{1, one}, all, noSpace}, // the header counts too
+        {false, a, {}, data, VolumeSpace{1, one + 1}, all, ""},
+        {false, a, {}, data, std::nullopt, all, noSpace},
+        {true, a, b, data, VolumeSpace{1, half + 1}, VolumeSpace{2, half}, noSpace},
+        // One volume seen from both folders has to hold both files.
+        {true, a, b, data, VolumeSpace{1, 2 * half}, VolumeSpace{1, 2 * half}, noSpace},
+        {true, a, b, data, VolumeSpace{1, 2 * half + 1}, VolumeSpace{1, 2 * half + 1}, ""},
+        {false, dir.path() / "c" / "x.wav", {}, data, all, all, "Error: Unable to create file(s)."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.left << " " << c.right << " " << c.message);
+        FakeServices services;
+        services.saves = {savedAs(c.left), savedAs(c.right)};
+        services.volumes = {{utf8FromPath(a.parent_path()), c.leftVolume},
+                            {utf8FromPath(b.parent_path()), c.rightVolume}};
+        project.setOutputOptions(false, c.dualMono ? 4 : 0);
+        ConformCommand{project, services}.run({c.dualMono ? 4 : 0, "P", c.dataBytes});
+        EXPECT_EQ(services.messages, c.message.empty() ? Texts{} : Texts{c.message});
+        EXPECT_EQ(services.progressRuns, c.message.empty() ? 1 : 0);
+        EXPECT_EQ(std::filesystem::exists(a), c.message.empty());
+        for (const auto& file : {a, b})
+            std::filesystem::remove(file);
+    }
+    EXPECT_EQ(readFile(take), takeBefore);
+}
