@@ -83,14 +83,14 @@ TEST(SourceFormats, SamplesLandInTheTopBitsOfTheWorkingWord)
                  std::vector<WorkFrame> frames; };
     const Row rows[] = {
         {"8-bit, unsigned", fmtBody({.bits = 8}), 2, {0, 255}, {{INT32_MIN, 0x7F000000}}},
-        {"16-bit", fmtBody({.bits = 16}), 4, pcm16({0x7FFF, -0x8000}), {{0x7FFF0000, INT32_MIN}}},
-        {"24-bit", fmtBody({.bits = 24}), 6, pcm24({0x123456, -1}), {{0x12345600, -256}}},
-        {"32-bit", fmtBody({.bits = 32}), 8, pcm32({-1, 0x12345678}), {{-1, 0x12345678}}},
+        {"16-bit", fmtBody({.bits = 16}), 4, pcm(16, {0x7FFF, -0x8000}), {{0x7FFF0000, INT32_MIN}}},
+        {"24-bit", fmtBody({.bits = 24}), 6, pcm(24, {0x123456, -1}), {{0x12345600, -256}}},
+        {"32-bit", fmtBody({.bits = 32}), 8, pcm(32, {-1, 0x12345678}), {{-1, 0x12345678}}},
         {"float", fmtBody({.tag = 3, .bits = 32}), 8, floats, floatFrames},
         {"extensible float", fmtExtensibleBody({.bits = 32}, true), 8, floats, floatFrames},
         {"4 channels play 1 and 2", fmtBody({.channels = 4, .bits = 16}), 8,
-         pcm16({1, 2, 3, 4, -5, -6, -7, -8}), {{0x10000, 0x20000}, {-5 * 65536, -6 * 65536}}},
-        {"mono on both sides", fmtBody({.channels = 1, .bits = 24}), 3, pcm24({0x123456, -3}),
+         pcm(16, {1, 2, 3, 4, -5, -6, -7, -8}), {{0x10000, 0x20000}, {-5 * 65536, -6 * 65536}}},
+        {"mono on both sides", fmtBody({.channels = 1, .bits = 24}), 3, pcm(24, {0x123456, -3}),
          {{0x12345600, 0x12345600}, {-768, -768}}},
     };
     for (const Row& row : rows) {

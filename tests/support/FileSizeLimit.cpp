@@ -3,49 +3,42 @@
 #if defined(__unix__) || defined(__APPLE__)
 #include <csignal>
 #include <sys/resource.h>
-#define TABRIX_HAS_RLIMIT_FSIZE 1
-#endif
 
 namespace tabrix::testing {
-
-#ifdef TABRIX_HAS_RLIMIT_FSIZE
 
 FileSizeLimit::FileSizeLimit(std::uint64_t maxBytes)
 {
     rlimit limit{};
-    if (getrlimit(RLIMIT_FSIZE, &limit) != 0)
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0 ||
+        (limit.rlim_max != RLIM_INFINITY && maxBytes > limit.rlim_max))
         return;
-    if (limit.rlim_max != RLIM_INFINITY && maxBytes > limit.rlim_max)
+    oldHandler = std::signal(SIGXFSZ, SIG_IGN); // the write returns EFBIG instead
+    if (oldHandler == SIG_ERR)
         return;
-    // Without this the kernel ends the process at the limit; ignored, the write returns EFBIG.
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    if (previous == SIG_ERR)
-        return;
-    oldHandler = previous;
-    handlerSaved = true;
     oldSoftLimit = limit.rlim_cur;
     limit.rlim_cur = static_cast<rlim_t>(maxBytes);
     applied = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    if (!applied)
+        (void)std::signal(SIGXFSZ, oldHandler);
 }
 
 FileSizeLimit::~FileSizeLimit()
 {
-    if (applied) {
-        rlimit limit{};
-        if (getrlimit(RLIMIT_FSIZE, &limit) == 0) {
-            limit.rlim_cur = static_cast<rlim_t>(oldSoftLimit);
-            (void)setrlimit(RLIMIT_FSIZE, &limit);
-        }
-    }
-    if (handlerSaved)
-        (void)std::signal(SIGXFSZ, oldHandler);
+    rlimit limit{};
+    if (!applied || getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return;
+    limit.rlim_cur = static_cast<rlim_t>(oldSoftLimit);
+    (void)setrlimit(RLIMIT_FSIZE, &limit);
+    (void)std::signal(SIGXFSZ, oldHandler);
 }
+
+} // namespace tabrix::testing
 
 #else
 
+namespace tabrix::testing {
 FileSizeLimit::FileSizeLimit(std::uint64_t) {}
 FileSizeLimit::~FileSizeLimit() = default;
+} // namespace tabrix::testing
 
 #endif
-
-} // namespace tabrix::testing

@@ -1,26 +1,22 @@
 #pragma once
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-// Builds RIFF/WAVE files in memory for tests and the demo project: each caller spells out only
-// the chunks it is about.
+// Builds RIFF/WAVE files in memory for tests, benchmarks and the demo project: each caller
+// spells out only the chunks it is about.
 namespace tabrix::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
 class RiffBuilder {
 public:
-    /// Starts "RIFF" <size> "WAVE"; the RIFF size is patched by bytes().
-    RiffBuilder();
+    RiffBuilder(); ///< "RIFF" <size patched by bytes()> "WAVE"
     /// Appends a chunk; an odd-sized body gets a pad byte unless `padOdd` is false.
     RiffBuilder& chunk(const std::string& id, const Bytes& body, bool padOdd = true);
-    /// Appends a chunk header that declares `declaredBytes` but carries `body` as it is.
-    RiffBuilder& chunkDeclaring(const std::string& id, std::uint32_t declaredBytes,
-                                const Bytes& body);
-    RiffBuilder& raw(const Bytes& bytes);
+    /// Appends a header declaring `declaredBytes` followed by `body` as it is.
+    RiffBuilder& chunkDeclaring(const std::string& id, std::uint32_t declaredBytes, const Bytes& body);
     Bytes bytes() const;
 
 private:
@@ -34,9 +30,8 @@ struct FmtFields {
     std::uint16_t bits = 24;
 };
 
-/// An 18-byte "fmt " body (byte rate and block align derived).
-Bytes fmtBody(const FmtFields& fields);
-/// A 40-byte extensible body with the integer-PCM (or float) sub-format.
+Bytes fmtBody(const FmtFields& fields); ///< 18 bytes, byte rate and block align derived
+/// 40 bytes with the integer-PCM or float sub-format GUID.
 Bytes fmtExtensibleBody(const FmtFields& fields, bool floatSubFormat = false);
 
 struct BextFields {
@@ -47,16 +42,14 @@ struct BextFields {
 };
 
 Bytes bextBody(const BextFields& fields);
-/// A 26-byte TFID body filled with `fill`.
-Bytes tfidBody(std::uint8_t fill);
+Bytes tfidBody(std::uint8_t fill); ///< 26 bytes of `fill`
 
-Bytes pcm16(const std::vector<std::int16_t>& samples);
-Bytes pcm24(const std::vector<std::int32_t>& samples);
-Bytes pcm32(const std::vector<std::int32_t>& samples);
+/// Little-endian integer samples of `bits` (8, 16, 24 or 32) bits each.
+Bytes pcm(std::uint16_t bits, const std::vector<std::int32_t>& samples);
 Bytes float32(const std::vector<float>& samples);
 
-/// A complete take: bext (time reference, date, time), fmt, optional TFID, data.
-struct TakeSpec {
+/// A whole take: bext, fmt, an optional TFID and data.
+struct TakeFields {
     std::uint64_t timeReference = 0;
     std::string date = "2024-05-01";
     std::string time = "10:00:00";
@@ -67,10 +60,9 @@ struct TakeSpec {
     Bytes data;    ///< raw sample bytes
 };
 
-Bytes takeBytes(const TakeSpec& spec);
+Bytes takeBytes(const TakeFields& fields);
 
-/// `frames` frames whose every sample is `value` (in the take's own width), or, when
-/// `ramp` is true, frame i holds value + i on every channel.
+/// `frames` frames with every sample `value`, or with frame i holding value + i when `ramp`.
 Bytes constantFrames(std::uint16_t channels, std::uint16_t bits, std::uint64_t frames,
                      std::int32_t value, bool ramp = false);
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-using tabrix::testing::TakeSpec;
+using tabrix::testing::TakeFields;
 
 constexpr std::uint32_t rateHz = 48000;
 constexpr std::uint64_t tenOClockFrames = 10ull * 3600 * rateHz;
@@ -61,7 +61,7 @@ tabrix::testing::Bytes toneSamples(const DemoTake& take)
         for (std::uint16_t c = 0; c < take.channels; ++c)
             samples.push_back(static_cast<std::int32_t>(c == 0 ? value : 0.8 * value));
     }
-    return tabrix::testing::pcm24(samples);
+    return tabrix::testing::pcm(24, samples);
 }
 
 } // namespace
@@ -80,16 +80,16 @@ int main(int argc, char** argv)
         return 1;
     }
     for (const DemoTake& take : demoTakes) {
-        TakeSpec spec;
-        spec.timeReference = tenOClockFrames + frames(take.startSeconds);
-        spec.date = "2024-05-01";
-        spec.time = take.recordedAt;
-        spec.channels = take.channels;
-        spec.rate = rateHz;
-        spec.bits = 24;
-        spec.tfid = take.tfid;
-        spec.data = toneSamples(take);
-        const auto bytes = tabrix::testing::takeBytes(spec);
+        TakeFields fields;
+        fields.timeReference = tenOClockFrames + frames(take.startSeconds);
+        fields.date = "2024-05-01";
+        fields.time = take.recordedAt;
+        fields.channels = take.channels;
+        fields.rate = rateHz;
+        fields.bits = 24;
+        fields.tfid = take.tfid;
+        fields.data = toneSamples(take);
+        const auto bytes = tabrix::testing::takeBytes(fields);
         tabrix::testing::writeFile(audioFolder / take.name, bytes);
         // The writer reports nothing itself; a short or missing file shows in its size.
         if (std::filesystem::file_size(audioFolder / take.name, error) != bytes.size() || error) {

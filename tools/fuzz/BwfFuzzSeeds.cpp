@@ -49,7 +49,7 @@ std::vector<std::pair<std::string, Bytes>> seeds()
              .chunk("TFID", tfidBody(2)).bytes()},
         {"short-fmt",
          RiffBuilder{}.chunk("fmt ", cut(fmtBody({.channels = 1, .bits = 16}), 14))
-             .chunk("data", pcm16({1, 2, 3})).bytes()},
+             .chunk("data", pcm(16, {1, 2, 3})).bytes()},
         {"bext-history",
          RiffBuilder{}.chunk("bext", bextBody({.bodyBytes = 1024})).chunk("fmt ", fmt24())
              .chunk("data", frames24()).bytes()},
@@ -58,7 +58,7 @@ std::vector<std::pair<std::string, Bytes>> seeds()
              .chunk("data", frames24()).bytes()},
         {"written-header-layout",
          RiffBuilder{}.chunk("bext", bextBody({.bodyBytes = 858})).chunk("fmt ", fmt24())
-             .chunk("TFID", tfidBody(0)).chunk("PAD ", Bytes(70)).chunk("data", pcm24({1, 2, 3}))
+             .chunk("TFID", tfidBody(0)).chunk("PAD ", Bytes(70)).chunk("data", pcm(24, {1, 2, 3}))
              .bytes()},
     };
 }
