@@ -28,6 +28,9 @@ export TMPDIR="$build/fuzz-tmp"
 rm -rf "$TMPDIR"
 mkdir -p "$TMPDIR"
 
+# ASan's default 256 MB quarantine of freed blocks would by itself approach the RSS limit.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=32:detect_leaks=1"
+
 log="$build/fuzz.log"
 status=0
 "$build/tools/fuzz/bwf_fuzz" -max_total_time="$seconds" -rss_limit_mb=256 -malloc_limit_mb=64 \
