@@ -14,22 +14,24 @@ Take* TakeList::insertSorted(std::unique_ptr<Take> owned)
         takeCount = 1;
         return take;
     }
+    // Walked from the tail: takes usually arrive in recording order, so the place is found at
+    // once. Stopping at the last key not greater keeps equal keys in insertion order.
     const std::int64_t key = take->key();
-    Take* node = first;
-    while (node != nullptr && !(key < node->key()))
-        node = nextOf(node);
+    Take* node = last;
+    while (node != nullptr && key < node->key())
+        node = previousOf(node);
     if (node == nullptr) {
-        take->previous = last;
-        last->next = take;
-        last = take;
+        take->next = first;
+        first->previous = take;
+        first = take;
     } else {
-        take->next = node;
-        take->previous = node->previous;
-        if (node->previous != nullptr)
-            node->previous->next = take;
+        take->previous = node;
+        take->next = node->next;
+        if (node->next != nullptr)
+            node->next->previous = take;
         else
-            first = take;
-        node->previous = take;
+            last = take;
+        node->next = take;
     }
     ++takeCount;
     return take;
