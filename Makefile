@@ -9,7 +9,7 @@ DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                 libgtest-dev libgmock-dev qt6-base-dev libsndfile1-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test unit-tests asan-tests fuzz run demo bench clean
+.PHONY: deps build test unit-tests asan-tests fuzz run demo screenshot bench clean
 
 # Installs only what is missing, so a second run touches nothing.
 deps:
@@ -52,6 +52,11 @@ demo: build
 run: demo
 	@echo "Choose the folder $(abspath $(DEMO_DIR)) with \"Choose Project...\" to try a conform."
 	$(BUILD)/src/app/qt/tabrix-conform
+
+# Redraws docs/main-window.png with the demo project loaded, on a virtual display.
+screenshot: demo
+	@command -v xvfb-run >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq xvfb xauth
+	xvfb-run -a -s "-screen 0 800x500x24" $(BUILD)/tools/demo/tabrix-screenshot "$(DEMO_DIR)" docs/main-window.png
 
 bench: deps
 	cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTABRIX_BUILD_APP=OFF
