@@ -126,8 +126,8 @@ void RenderState::appendSilence(std::uint64_t frameCount, SamplePos& position) n
     position += frameCount;
 }
 
-std::uint64_t RenderState::copyRun(const TimelineSegment& segment, std::uint64_t frameCount,
-                                   SamplePos& position) noexcept
+void RenderState::copyRun(const TimelineSegment& segment, std::uint64_t frameCount,
+                          SamplePos& position) noexcept
 {
     const BwfFile& take = *segment.take;
     const std::uint8_t* from = segment.cache.framePtr(position);
@@ -151,7 +151,6 @@ std::uint64_t RenderState::copyRun(const TimelineSegment& segment, std::uint64_t
         block.startPosition = position;
     block.filled += frameCount;
     position += frameCount;
-    return frameCount;
 }
 
 void RenderState::applyFades(TimelineSegment& segment, SamplePos position,

@@ -32,8 +32,8 @@ public:
 
 private:
     void appendSilence(std::uint64_t frameCount, SamplePos& position) noexcept;
-    std::uint64_t copyRun(const TimelineSegment& segment, std::uint64_t frameCount,
-                          SamplePos& position) noexcept;
+    void copyRun(const TimelineSegment& segment, std::uint64_t frameCount,
+                 SamplePos& position) noexcept;
     void applyFades(TimelineSegment& segment, SamplePos position, std::uint32_t tableStep,
                     std::uint64_t fadeLength) noexcept;
     void fadeInPiece(const TimelineSegment& segment, std::uint64_t fromStep, SamplePos position,
