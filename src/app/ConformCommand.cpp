@@ -55,8 +55,7 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
             return outcome;
         rightPath = right.fullPath;
         // Two names for one file would interleave both channels' writes into it.
-        if (rightPath == left.fullPath ||
-            samePath(pathFromUtf8(rightPath), pathFromUtf8(left.fullPath))) {
+        if (samePath(pathFromUtf8(rightPath), pathFromUtf8(left.fullPath))) {
             refuse("Files cannot have same name.");
             return outcome;
         }

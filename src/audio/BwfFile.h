@@ -60,15 +60,11 @@ public:
     // --- what other parts read ---
 
     const WaveFormat& format() const noexcept { return header.format.format; }
-    const FormatChunk& formatChunk() const noexcept { return header.format; }
-    const BextChunk& bext() const noexcept { return header.bext; }
     const TfidChunk& tfid() const noexcept { return header.tfid; }
-    bool hasBext() const noexcept { return bextRead; }
     SampleEncoding encoding() const noexcept;
     std::uint32_t dataSize() const noexcept { return header.dataSize; }
     std::uint64_t dataStart() const noexcept { return dataStartByte; }
     std::uint64_t readPosition() const noexcept { return readPos; }
-    const CalendarTime& originTime() const noexcept { return origin; }
     const std::filesystem::path& path() const noexcept { return filePath; }
     /// Bytes of one sample frame: (bits / 8) x channels.
     std::uint32_t frameBytes() const noexcept { return format().frameBytes(); }

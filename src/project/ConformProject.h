@@ -48,8 +48,6 @@ public:
     std::uint32_t sampleRate() const noexcept { return projectRate; }
     bool rateMismatch() const noexcept { return mismatchedRates; }
     std::uint8_t fadeRate() const noexcept { return fadeRateCode; }
-    std::uint8_t outputWidth() const noexcept { return outputBits; }
-    std::uint8_t outputChannels() const noexcept { return outputChannelCount; }
     std::int32_t channelMode() const noexcept { return outputMode; }
 
     const TakeList& takes() const noexcept { return takeList; }

@@ -77,7 +77,7 @@ void RenderState::resetRender() noexcept
 bool RenderState::renderBlock(const TakeTimeline* timeline, SamplePos& position,
                               std::int8_t fadeRate)
 {
-    const std::uint32_t tableStep = std::max<std::uint32_t>(1, std::uint32_t(std::max<int>(fadeRate, 0)) / 4);
+    const std::uint32_t tableStep = fadeRate >= 4 ? std::uint32_t(fadeRate) / 4 : 1;
     const std::uint64_t fadeLength = fadeTableSize / tableStep;
     while (block.filled < blockFrames && !block.closed) {
         const std::uint64_t room = blockFrames - block.filled;

@@ -25,7 +25,6 @@ public:
 
     /// The frames of the last rendered block start at frames()[0].
     const WorkFrame* frames() const noexcept { return block.frames.get(); }
-    const MixBlock& mixBlock() const noexcept { return block; }
 
     TimelineSegment* lastSegment = nullptr;
     std::uint64_t fadeInDone = 0;
