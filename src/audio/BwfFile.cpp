@@ -3,6 +3,7 @@
 #include "audio/ByteOrder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 
 namespace tabrix {
@@ -53,15 +54,26 @@ BwfFile::BwfFile(const std::filesystem::path& path, std::uint8_t channelCount,
 
 bool BwfFile::parse()
 {
-    if (fileStream.open(filePath, OpenKind::ReadHeader) != StreamStatus::Ok)
-        return false;
+    rejected = {};
+    errno = 0;
+    if (fileStream.open(filePath, OpenKind::ReadHeader) != StreamStatus::Ok) {
+        // An open that failed sets errno; a file too short for the RIFF header does not.
+        return errno != 0 ? reject(TakeProblem::CannotOpen, errno) : reject(TakeProblem::NotWave);
+    }
     std::uint64_t fileBytes = 0;
-    const bool accepted = fileStream.length(fileBytes) == StreamStatus::Ok &&
-                          walkChunks(fileBytes) && renderable();
+    const bool accepted =
+        (fileStream.length(fileBytes) == StreamStatus::Ok || reject(TakeProblem::Damaged)) &&
+        walkChunks(fileBytes) && renderable();
     close();
     if (accepted)
         sortKey = computeKey();
     return accepted;
+}
+
+bool BwfFile::reject(TakeProblem problem, std::int64_t detail) noexcept
+{
+    rejected = {problem, detail};
+    return false;
 }
 
 // Walks the chunks after "WAVE" up to "data". The first "bext" and the first "fmt " are read
@@ -71,22 +83,22 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
 {
     std::array<std::uint8_t, 4> form{};
     if (fileStream.readWord(form) != StreamStatus::Ok || form != waveId)
-        return false;
+        return reject(TakeProblem::NotWave);
     bool formatRead = false;
     for (;;) {
         std::array<std::uint8_t, 8> chunkHeader{};
         if (fileStream.readChunkHeader(chunkHeader) != StreamStatus::Ok)
-            return false;
+            return reject(TakeProblem::NoData);
         FourCc id{};
         std::copy_n(chunkHeader.begin(), 4, id.begin());
         const std::uint32_t declaredBytes = loadU32le(&chunkHeader[4]);
 
         if (id == dataId) {
             if (!formatRead)
-                return false;
+                return reject(TakeProblem::NoFormat);
             std::int64_t at = 0;
             if (fileStream.tell(at) != StreamStatus::Ok)
-                return false;
+                return reject(TakeProblem::Damaged);
             dataStartByte = std::uint64_t(at);
             header.dataSize = declaredBytes;
             // A recording cut short keeps every whole frame that is really on disk.
@@ -99,24 +111,24 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
         if (id == tfidId) {
             // Only the 26-byte body is read, whatever the chunk declares.
             if (fileStream.readTfid(header.tfid) != StreamStatus::Ok)
-                return false;
+                return reject(TakeProblem::Damaged);
             continue;
         }
         if (id == bextId && !bextRead) {
             if (fileStream.readBext(header.bext, declaredBytes, fileBytes) != StreamStatus::Ok)
-                return false;
+                return reject(TakeProblem::Damaged);
             bextRead = true;
             dateRead = header.bext.parseOrigination(origin);
         } else if (id == fmtId && !formatRead) {
             if (!readFormat(declaredBytes))
-                return false;
+                return reject(TakeProblem::Damaged);
             formatRead = true;
         } else {
             // A skip past the end makes the next header read fail.
             (void)fileStream.skip(declaredBytes);
         }
         if (!skipPadByte(declaredBytes))
-            return false;
+            return reject(TakeProblem::Damaged);
     }
 }
 
@@ -155,34 +167,34 @@ bool BwfFile::skipPadByte(std::uint32_t declaredBytes)
 
 // Only formats the renderer can play are accepted: compressed data must never be played as PCM
 // noise, and a take without a whole frame would play nothing yet still set the project's rate.
-bool BwfFile::renderable() const noexcept
+bool BwfFile::renderable() noexcept
 {
     const WaveFormat& f = format();
     if (f.channelCount == 0 || f.sampleRate == 0)
-        return false;
+        return reject(TakeProblem::BadFormat);
     const std::uint16_t bits = f.bitsPerSample;
-    if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return false;
+    bool isFloat = false;
     switch (f.formatTag) {
     case formatTagPcm: break;
-    case formatTagFloat:
-        if (bits != 32)
-            return false;
-        break;
+    case formatTagFloat: isFloat = true; break;
     case formatTagExtensible:
         if (!header.format.hasSubFormat)
-            return false;
-        if (header.format.subFormat == subFormatFloat) {
-            if (bits != 32)
-                return false;
-        } else if (header.format.subFormat != subFormatPcm) {
-            return false;
-        }
+            return reject(TakeProblem::BadFormat);
+        isFloat = header.format.subFormat == subFormatFloat;
+        // A sub-format GUID begins with the format code it stands for.
+        if (!isFloat && header.format.subFormat != subFormatPcm)
+            return reject(TakeProblem::Compressed, loadU16le(header.format.subFormat.data()));
         break;
-    default: return false;
+    default: return reject(TakeProblem::Compressed, f.formatTag);
     }
+    if (isFloat && bits != 32)
+        return reject(TakeProblem::UnsupportedFloat, bits);
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return reject(TakeProblem::UnsupportedBits, bits);
     const std::uint32_t frame = frameBytes();
-    return frame <= maxFrameBytes && header.dataSize / frame >= 1;
+    if (frame > maxFrameBytes)
+        return reject(TakeProblem::TooManyChannels, f.channelCount);
+    return header.dataSize / frame >= 1 || reject(TakeProblem::NoFrames);
 }
 
 SampleEncoding BwfFile::encoding() const noexcept

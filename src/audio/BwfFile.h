@@ -14,6 +14,29 @@ namespace tabrix {
 /// How the samples of a take are encoded.
 enum class SampleEncoding { Integer, Float };
 
+/// Why a file in the take folder is not a take. The core only classifies; the window and the
+/// command line put it into words.
+enum class TakeProblem : std::uint8_t {
+    None,             ///< accepted
+    NotRegularFile,   ///< a pipe, device or socket: never opened
+    CannotOpen,       ///< detail: the system's error number
+    NotWave,          ///< no RIFF "WAVE" header
+    Damaged,          ///< a chunk or the header breaks off or can't be read
+    NoFormat,         ///< audio data before any "fmt " chunk
+    NoData,           ///< the chunks end without a "data" chunk
+    BadFormat,        ///< no channels, no sample rate, or an extensible format without its GUID
+    Compressed,       ///< detail: the format code
+    UnsupportedBits,  ///< detail: bits per sample of an integer format
+    UnsupportedFloat, ///< detail: bits per sample of a floating-point format
+    TooManyChannels,  ///< detail: the channel count
+    NoFrames,         ///< not one whole sample frame
+};
+
+struct TakeRejection {
+    TakeProblem problem = TakeProblem::None;
+    std::int64_t detail = 0;
+};
+
 /// A Broadcast WAV file: a take read from the project (reading side) or the conform's output
 /// (writing side). Takes are chained in the TakeList through their KeyedNode links.
 class BwfFile : public KeyedNode {
@@ -30,8 +53,9 @@ public:
     // --- reading side ---
 
     /// Reads the header once and closes the file again. False when the file is not a take that
-    /// can be rendered (see BwfFile.cpp for the acceptance rules).
+    /// can be rendered (see BwfFile.cpp for the acceptance rules); `rejection` then says why.
     [[nodiscard]] bool parse();
+    const TakeRejection& rejection() const noexcept { return rejected; }
     /// Seconds since 1970 of the origination date and time, read as local time; `undatedKey`
     /// for a take without a bext chunk or a usable date. Computed once by `parse`.
     std::int64_t key() const override { return sortKey; }
@@ -74,7 +98,8 @@ private:
     bool walkChunks(std::uint64_t fileBytes);
     bool readFormat(std::uint32_t declaredBytes);
     bool skipPadByte(std::uint32_t declaredBytes);
-    bool renderable() const noexcept;
+    bool renderable() noexcept;
+    bool reject(TakeProblem problem, std::int64_t detail = 0) noexcept;
     std::int64_t computeKey() const;
 
     FileStream fileStream;
@@ -83,6 +108,7 @@ private:
     std::uint64_t readPos = 0;
     std::filesystem::path filePath;
     CalendarTime origin;
+    TakeRejection rejected;
     std::int64_t sortKey = undatedKey;
     bool bextRead = false;
     bool dateRead = false;

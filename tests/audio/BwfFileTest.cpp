@@ -165,6 +165,52 @@ TEST(FormatChunk, AcceptsOnlyRenderableFormats)
         expectParse(row);
 }
 
+// Every refusal says why, so the user can be told what happened to the file.
+TEST(TakeRejection, NamesTheProblemOfEachRefusedFile)
+{
+    const auto withFmt = [](const Bytes& body) { return wav({{"fmt ", body}, data}); };
+    Bytes adpcmGuid = fmtExtensibleBody({.bits = 16});
+    adpcmGuid[24] = 0x02;
+    Bytes waveX = wav({fmt, data});
+    waveX[11] = 'X';
+    using enum TakeProblem;
+    struct Case { const char* name; Bytes file; TakeProblem problem; std::int64_t detail = 0; };
+    const Case cases[] = {
+        {"accepted", wav({fmt, data}), None},
+        {"shorter than a RIFF header", Bytes{'R', 'I', 'F', 'F'}, NotWave},
+        {"form type not WAVE", waveX, NotWave},
+        {"bext shorter than its fixed part", wav({{"bext", bextBody({.bodyBytes = 601})}, fmt, data}),
+         Damaged},
+        {"empty fmt", wav({{"fmt ", {}}, data}), Damaged},
+        {"data before fmt", wav({data, fmt}), NoFormat},
+        {"no data", wav({fmt}), NoData},
+        {"rate 0", withFmt(fmtBody({.rate = 0})), BadFormat},
+        {"extensible without GUID", withFmt(Bytes(adpcmGuid.begin(), adpcmGuid.begin() + 24)),
+         BadFormat},
+        {"compressed tag", withFmt(fmtBody({.tag = 85, .bits = 16})), Compressed, 85},
+        {"compressed GUID", withFmt(adpcmGuid), Compressed, 2},
+        {"12 bits", withFmt(fmtBody({.bits = 12})), UnsupportedBits, 12},
+        {"16-bit float", withFmt(fmtBody({.tag = 3, .bits = 16})), UnsupportedFloat, 16},
+        {"too many channels", withFmt(fmtBody({.channels = 50000, .bits = 24})), TooManyChannels,
+         50000},
+        {"no whole frame", wav({fmt, {"data", Bytes(5)}}), NoFrames},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.write("t.wav", c.file);
+        Take take(dir.path(), "t.wav");
+        EXPECT_EQ(take.parse(), c.problem == None);
+        EXPECT_EQ(take.rejection().problem, c.problem);
+        EXPECT_EQ(take.rejection().detail, c.detail);
+    }
+    TempDir dir;
+    Take missing(dir.path(), "gone.wav");
+    EXPECT_FALSE(missing.parse());
+    EXPECT_EQ(missing.rejection().problem, CannotOpen);
+    EXPECT_NE(missing.rejection().detail, 0);
+}
+
 TEST(SampleReading, ReadsSpansAndRecoversFromFailures)
 {
     TempDir dir;
