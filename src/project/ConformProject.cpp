@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -23,11 +24,19 @@ bool isWavName(const std::string& name)
     return name.size() >= 4 && foldAscii(name.substr(name.size() - 4)) == ".wav";
 }
 
-// The names of the non-directory "*.wav" entries, in a repeatable order: byte order with
-// ASCII letters folded (the order only decides among takes recorded at the same second).
-std::vector<std::string> listTakeNames(const std::filesystem::path& audioFolder)
+struct ListedName {
+    std::string folded;
+    std::string name;
+    bool regular = false;
+    bool operator<(const ListedName& other) const { return folded < other.folded; }
+};
+
+// The non-directory "*.wav" entries, in a repeatable order: byte order with ASCII letters
+// folded (the order only decides among takes recorded at the same second). Only regular files
+// (or links to them) may be opened: opening a pipe or a device blocks or reads endlessly.
+std::vector<ListedName> listTakeNames(const std::filesystem::path& audioFolder)
 {
-    std::vector<std::pair<std::string, std::string>> names; // folded, as found
+    std::vector<ListedName> names;
     std::error_code error;
     for (std::filesystem::directory_iterator it(audioFolder, error), end; !error && it != end;
          it.increment(error)) {
@@ -36,14 +45,10 @@ std::vector<std::string> listTakeNames(const std::filesystem::path& audioFolder)
             continue;
         std::string name = utf8FromPath(it->path().filename());
         if (isWavName(name))
-            names.emplace_back(foldAscii(name), std::move(name));
+            names.push_back({foldAscii(name), std::move(name), it->is_regular_file(typeError)});
     }
-    std::sort(names.begin(), names.end());
-    std::vector<std::string> ordered;
-    ordered.reserve(names.size());
-    for (auto& entry : names)
-        ordered.push_back(std::move(entry.second));
-    return ordered;
+    std::stable_sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace
@@ -64,7 +69,8 @@ bool ConformProject::load(const std::string& projectFolder)
     takeTimeline.reset();
     takeList.clear();
     renderState.resetRender(); // it may point into the released timeline
-    scanAudioFiles(pathFromUtf8(projectFolder) / "Audio Files");
+    takeFolderPath = pathFromUtf8(projectFolder) / "Audio Files";
+    scanAudioFiles(takeFolderPath);
     if (takeList.count() == 0)
         return false;
     auto timeline = std::make_unique<TakeTimeline>();
@@ -79,13 +85,20 @@ bool ConformProject::load(const std::string& projectFolder)
 void ConformProject::scanAudioFiles(const std::filesystem::path& audioFolder)
 {
     takeList.clear();
+    skipped.clear();
     mismatchedRates = false;
     projectRate = 0; // a folder without takes has no rate, not the previous folder's
     bool first = true;
-    for (const std::string& name : listTakeNames(audioFolder)) {
-        auto take = std::make_unique<Take>(audioFolder, name);
-        if (!take->parse())
+    for (const ListedName& listed : listTakeNames(audioFolder)) {
+        if (!listed.regular) {
+            skipped.push_back({listed.name, {TakeProblem::NotRegularFile, 0}});
             continue;
+        }
+        auto take = std::make_unique<Take>(audioFolder, listed.name);
+        if (!take->parse()) {
+            skipped.push_back({listed.name, take->rejection()});
+            continue;
+        }
         const std::uint32_t rate = take->format().sampleRate;
         if (first)
             projectRate = rate;
@@ -165,18 +178,22 @@ void ConformProject::releaseOutputs()
 }
 
 std::unique_ptr<BwfFile> ConformProject::createOutputFile(const std::string& path,
-                                                          std::uint8_t channels) const
+                                                          std::uint8_t channels)
 {
     auto file = std::make_unique<BwfFile>(pathFromUtf8(path), channels, projectRate, outputBits,
                                           timelineStart());
-    if (!file->create())
+    errno = 0;
+    if (!file->create()) {
+        failure = {FailureKind::CreateOutput, utf8FromPath(pathFromUtf8(path).filename()), errno};
         return nullptr;
+    }
     return file;
 }
 
 bool ConformProject::prepareOutput(const std::string& path)
 {
     releaseOutputs();
+    failure = {};
     if (path.empty() || !takeTimeline)
         return false;
     outputFile1 = createOutputFile(path, outputChannelCount);
@@ -190,6 +207,7 @@ bool ConformProject::prepareDualMonoOutput(const std::string& leftPath,
                                            const std::string& rightPath)
 {
     releaseOutputs();
+    failure = {};
     if (leftPath.empty() || rightPath.empty() || !takeTimeline)
         return false;
     outputFile1 = createOutputFile(leftPath, 1);
@@ -208,6 +226,7 @@ bool ConformProject::prepareDualMonoOutput(const std::string& leftPath,
 bool ConformProject::run(std::atomic<double>& progressPercent)
 {
     cancelRequested.store(false);
+    failure = {};
     if (!takeTimeline || !outputSegment)
         return false;
     const TimelineSegment* first = takeTimeline->first();
@@ -230,8 +249,11 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
         const SamplePos previous = position;
         renderState.renderBlock(takeTimeline.get(), position, static_cast<std::int8_t>(fadeRateCode));
         const std::uint64_t frameCount = std::min(position, to) - previous;
+        errno = 0;
         if (!outputConverter.convertBlock(renderState.frames(), frameCount)) {
             written = false; // disk full or device error: keep what was written, readable
+            failure = {FailureKind::WriteOutput, utf8FromPath(outputFile1->path().filename()),
+                       errno};
             break;
         }
         progressPercent.store(progressPercent.load() + step);

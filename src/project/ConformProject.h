@@ -11,8 +11,30 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tabrix {
+
+/// A "*.wav" file of the take folder that is not in the conform, and why.
+struct SkippedFile {
+    std::string fileName; ///< UTF-8, as listed
+    TakeRejection rejection;
+};
+
+/// What stopped the last conform (or the output preparation before it).
+enum class FailureKind : std::uint8_t {
+    None,
+    CreateOutput, ///< an output file could not be created
+    WriteOutput,  ///< writing, flushing or closing an output failed
+    ReadTake,     ///< a take could not be opened or read during the run
+    TakeChanged,  ///< a take holds fewer frames than when it was loaded
+};
+
+struct RunFailure {
+    FailureKind kind = FailureKind::None;
+    std::string fileName;  ///< UTF-8 name (no folder) of the file concerned
+    int systemError = 0;   ///< the system's error number, 0 when it gave none
+};
 
 /// A timeline position as a clock time; `fraction` is hundredths of a second.
 struct ClockTime {
@@ -51,6 +73,13 @@ public:
     std::int32_t channelMode() const noexcept { return outputMode; }
 
     const TakeList& takes() const noexcept { return takeList; }
+    /// The "*.wav" files of the last load that are not takes, in listing order.
+    const std::vector<SkippedFile>& skippedFiles() const noexcept { return skipped; }
+    /// The folder the last load listed for takes; empty before any load.
+    const std::filesystem::path& takeFolder() const noexcept { return takeFolderPath; }
+    /// Why the last `prepareOutput`, `prepareDualMonoOutput` or `run` failed; kind None after
+    /// a success.
+    const RunFailure& lastFailure() const noexcept { return failure; }
     /// The timeline; none before a load that found takes.
     const TakeTimeline* timeline() const noexcept { return takeTimeline.get(); }
 
@@ -70,12 +99,15 @@ public:
 private:
     void scanAudioFiles(const std::filesystem::path& audioFolder);
     void releaseOutputs();
-    std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint8_t channels) const;
+    std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint8_t channels);
     SamplePos timelineStart() const noexcept;
 
     RenderState renderState;
     OutputConverter outputConverter;
     TakeList takeList;
+    std::vector<SkippedFile> skipped;
+    std::filesystem::path takeFolderPath;
+    RunFailure failure;
     std::unique_ptr<TakeTimeline> takeTimeline;
     std::unique_ptr<TimelineSegment> outputSegment;
     std::unique_ptr<BwfFile> outputFile1;

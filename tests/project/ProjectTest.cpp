@@ -177,6 +177,15 @@ TEST(ProjectLoading, ScansUsableWavFilesInFoldedNameOrder)
     EXPECT_EQ(project.sampleRate(), 44100u);
     EXPECT_EQ(project.takes().count(), 3u); // not the folder "x.wav"
     EXPECT_EQ(project.timeline()->last()->take->path().filename(), "AB.wav");
+    EXPECT_EQ(project.takeFolder(), pathFromUtf8(folder) / "Audio Files");
+    // Refused files are listed with their reason, in listing order; the folder isn't a file.
+    ASSERT_EQ(project.skippedFiles().size(), 2u);
+    EXPECT_EQ(project.skippedFiles()[0].fileName, "a.wav");
+    EXPECT_EQ(project.skippedFiles()[0].rejection.problem, TakeProblem::NoFrames);
+    EXPECT_EQ(project.skippedFiles()[1].fileName, "y.WAV");
+    EXPECT_EQ(project.skippedFiles()[1].rejection.problem, TakeProblem::NotWave);
+    EXPECT_FALSE(project.load(utf8FromPath(dir.path() / "nowhere")));
+    EXPECT_TRUE(project.skippedFiles().empty());
 }
 
 TEST(ProjectLoading, SecondLoadReleasesTheFirstFolderAndOpensNothing)
