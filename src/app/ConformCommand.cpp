@@ -1,32 +1,14 @@
 #include "app/ConformCommand.h"
 
-#include "audio/TakeList.h"
 #include "audio/Types.h"
 #include "project/ConformProject.h"
 
-#include <system_error>
 
 namespace tabrix {
 
 namespace {
 
 constexpr std::int32_t dualMono = static_cast<std::int32_t>(ChannelMode::DualMono);
-
-std::filesystem::path normalised(const std::filesystem::path& path)
-{
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error)
-        absolute = path;
-    std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, error);
-    return error ? absolute.lexically_normal() : canonical;
-}
-
-std::string folderOf(const std::string& path)
-{
-    const std::filesystem::path folder = pathFromUtf8(path).parent_path();
-    return folder.empty() ? std::string(".") : utf8FromPath(folder);
-}
 
 } // namespace
 
@@ -54,25 +36,14 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
         if (!right.confirmed)
             return outcome;
         rightPath = right.fullPath;
-        // Two names for one file would interleave both channels' writes into it.
-        if (samePath(pathFromUtf8(rightPath), pathFromUtf8(left.fullPath))) {
-            refuse("Files cannot have same name.");
-            return outcome;
-        }
     }
 
-    // Creating the output truncates it; if it is a take, that take is gone before it is read.
-    if (isOneOfTheTakes(left.fullPath) || (dual && isOneOfTheTakes(rightPath))) {
-        refuse("Output file cannot be one of the project's takes.");
-        return outcome;
-    }
-    const std::uint64_t bytesPerFile = dual ? request.outputDataSize / 2 : request.outputDataSize;
-    if (bytesPerFile > maxWavDataBytes) {
-        refuse("Output is too large for a WAV file.");
-        return outcome;
-    }
-    if (!hasFreeSpace(left.fullPath, rightPath, bytesPerFile, dual)) {
-        refuse("Insufficient space to create file.");
+    const OutputTargets targets{left.fullPath, rightPath, dual, request.outputDataSize};
+    const VolumeQuery volumes = [this](const std::string& folder) {
+        return services.volumeSpace(folder);
+    };
+    if (const std::optional<std::string> reason = refuseOutputs(project, targets, volumes)) {
+        refuse(*reason);
         return outcome;
     }
 
@@ -86,17 +57,6 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
     return outcome;
 }
 
-bool ConformCommand::samePath(const std::filesystem::path& a, const std::filesystem::path& b)
-{
-    std::error_code error;
-    if (std::filesystem::exists(a, error) && std::filesystem::exists(b, error)) {
-        const bool same = std::filesystem::equivalent(a, b, error);
-        if (!error)
-            return same;
-    }
-    return normalised(a) == normalised(b);
-}
-
 std::string ConformCommand::rightDefaultName(const std::string& leftFileName,
                                              const std::string& projectName)
 {
@@ -108,38 +68,7 @@ std::string ConformCommand::rightDefaultName(const std::string& leftFileName,
     return projectName + "R.wav";
 }
 
-bool ConformCommand::isOneOfTheTakes(const std::string& path) const
-{
-    const std::filesystem::path output = pathFromUtf8(path);
-    for (const Take* take = project.takes().head(); take; take = TakeList::nextOf(take))
-        if (samePath(output, take->path()))
-            return true;
-    return false;
-}
-
-bool ConformCommand::hasFreeSpace(const std::string& leftPath, const std::string& rightPath,
-                                  std::uint64_t bytesPerFile, bool dualMono)
-{
-    const std::uint64_t neededPerFile = bytesPerFile + outputHeaderBytes;
-    const std::optional<VolumeSpace> leftVolume = services.volumeSpace(folderOf(leftPath));
-    if (!leftVolume)
-        return false;
-    if (!dualMono)
-        return neededPerFile < leftVolume->availableBytes;
-
-    const std::optional<VolumeSpace> rightVolume = services.volumeSpace(folderOf(rightPath));
-    if (!rightVolume)
-        return false;
-    // The standard library names no volume; two folders reporting the same capacity and the
-    // same free bytes are taken to share one, which then has to hold both files.
-    const bool oneVolume = leftVolume->capacityBytes == rightVolume->capacityBytes &&
-                           leftVolume->availableBytes == rightVolume->availableBytes;
-    if (oneVolume)
-        return 2 * neededPerFile < leftVolume->availableBytes;
-    return neededPerFile < leftVolume->availableBytes && neededPerFile < rightVolume->availableBytes;
-}
-
-void ConformCommand::refuse(const char* text)
+void ConformCommand::refuse(const std::string& text)
 {
     services.showMessage(text, "Error");
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/OutputChecks.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,12 +22,6 @@ struct SaveChoice {
     bool confirmed = false;
     std::string fullPath;
     std::string fileName; ///< the last component of `fullPath`
-};
-
-/// Sizes of the volume holding a folder, in bytes.
-struct VolumeSpace {
-    std::uint64_t capacityBytes = 0;
-    std::uint64_t availableBytes = 0; ///< what this user may still write, not the raw free count
 };
 
 /// Everything the window logic needs from the toolkit and the platform: modal dialogs, the

@@ -1,8 +1,11 @@
 #include "FakeDialogs.h"
 
 #include "app/ConformCommand.h"
+#include "app/ProblemText.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 using namespace tabrix;
 using namespace tabrix::testing;
@@ -125,3 +128,20 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
     }
     EXPECT_EQ(readFile(take), takeBefore);
 }
+
+TEST(ProblemText, PutsRejectionsAndFailuresIntoWords)
+{
+    EXPECT_EQ(rejectionText({TakeProblem::Compressed, 85}),
+              "compressed audio (format 85) is not supported");
+    EXPECT_EQ(rejectionText({TakeProblem::NoFrames, 0}), "no audio data");
+    EXPECT_EQ(rejectionText({TakeProblem::CannotOpen, ENOENT}),
+              "cannot be opened: No such file or directory");
+    EXPECT_EQ(failureText({FailureKind::ReadTake, "B07.wav", ENOENT}),
+              "cannot read take B07.wav: No such file or directory");
+    EXPECT_EQ(failureText({FailureKind::WriteOutput, "out.wav", ENOSPC}),
+              "cannot write out.wav: No space left on device");
+    EXPECT_EQ(failureText({FailureKind::TakeChanged, "A.wav", 0}),
+              "take A.wav is shorter than when the project was loaded");
+    EXPECT_EQ(failureText({}), "");
+}
+

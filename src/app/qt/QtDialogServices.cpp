@@ -58,11 +58,7 @@ void QtDialogServices::showMessage(const std::string& text, const std::string& t
 
 std::optional<VolumeSpace> QtDialogServices::volumeSpace(const std::string& folder)
 {
-    std::error_code error;
-    const std::filesystem::space_info space = std::filesystem::space(pathFromUtf8(folder), error);
-    if (error)
-        return std::nullopt;
-    return VolumeSpace{space.capacity, space.available};
+    return systemVolumeSpace(folder);
 }
 
 void QtDialogServices::runProgress(ConformProject& project)

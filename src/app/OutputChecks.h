@@ -1,0 +1,49 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tabrix {
+
+class ConformProject;
+
+/// Sizes of the volume holding a folder, in bytes.
+struct VolumeSpace {
+    std::uint64_t capacityBytes = 0;
+    std::uint64_t availableBytes = 0; ///< what this user may still write, not the raw free count
+};
+
+/// The volume holding a folder (UTF-8); empty when the query failed.
+using VolumeQuery = std::function<std::optional<VolumeSpace>(const std::string& folder)>;
+
+/// The file(s) a conform is about to write.
+struct OutputTargets {
+    std::string leftPath;         ///< UTF-8; the only file unless `dualMono`
+    std::string rightPath;        ///< UTF-8; Dual Mono's right file
+    bool dualMono = false;
+    std::uint64_t dataBytes = 0;  ///< audio data bytes, both files for Dual Mono
+};
+
+/// Largest data chunk a WAV file can describe: the RIFF size (1016 header bytes after the
+/// size field, plus the data) must fit in 32 bits.
+constexpr std::uint64_t maxWavDataBytes = 0xFFFF'FFFFull - 1016;
+/// Header bytes every output file starts with.
+constexpr std::uint64_t outputHeaderBytes = 1024;
+
+/// The checks every conform passes before anything is created, shared by the window and the
+/// command line. Returns the first reason, in the user's words, why `targets` can't be
+/// written for `project`; none when they can.
+std::optional<std::string> refuseOutputs(const ConformProject& project,
+                                         const OutputTargets& targets,
+                                         const VolumeQuery& volumeSpace);
+
+/// The free-space query of the standard library.
+std::optional<VolumeSpace> systemVolumeSpace(const std::string& folder);
+
+/// True when `a` and `b` name the same file, however spelt; a missing file is compared by its
+/// normalised absolute path.
+bool samePath(const std::filesystem::path& a, const std::filesystem::path& b);
+
+} // namespace tabrix
