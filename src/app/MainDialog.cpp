@@ -1,6 +1,7 @@
 #include "app/MainDialog.h"
 
 #include "app/ConformCommand.h"
+#include "app/ProjectSummary.h"
 
 #include <cstdio>
 
@@ -83,33 +84,14 @@ void MainDialog::onConformProject()
 
 void MainDialog::rebuildSummary()
 {
-    const std::string width = widthText(fields.widthChoice);
-    const std::string channels = channelText(fields.channelChoice);
-    const std::string rate =
-        formatRate(conformProject.rateMismatch() ? 0 : conformProject.sampleRate());
-    conformProject.setOutputOptions(fields.widthChoice != 0,
-                                    static_cast<std::int8_t>(fields.channelChoice));
-
-    std::uint64_t byteCount = 0;
-    const bool sized = conformProject.getOutputSize(byteCount);
-    dataByteCount = sized ? byteCount : 0;
-    if (sized)
-        size = formatByteSize(static_cast<std::int64_t>(byteCount));
-    buildTimeRange();
-
-    fields.summaryText = sized ? width + ", " + channels + ", " + rate + ", " + timeRange + ", " + size
-                               : width + ", " + channels;
+    const ProjectSummary summary =
+        summariseProject(conformProject, fields.widthChoice, fields.channelChoice);
+    dataByteCount = summary.dataBytes;
+    if (summary.sized)
+        size = summary.size;
+    timeRange = summary.timeRange; // cleared, so no earlier project's times stand beside new ones
+    fields.summaryText = summary.line;
     controls.show(fields);
-}
-
-void MainDialog::buildTimeRange()
-{
-    ClockTime start;
-    ClockTime end;
-    // Cleared rather than kept, so no earlier project's times can stand beside new figures.
-    timeRange = conformProject.getStartEndTimes(start, end)
-        ? formatClockTime(start) + "-" + formatClockTime(end)
-        : std::string();
 }
 
 std::string MainDialog::formatClockTime(const ClockTime& time)

@@ -46,8 +46,6 @@ public:
 
     /// Recomputes the summary line from the project's answers and shows it.
     void rebuildSummary();
-    /// Updates timeRangeText from the project's start and end; cleared without a timeline.
-    void buildTimeRange();
 
     /// "%2d:%02d:%02d.%02d" of hours, minutes, seconds, hundredths.
     static std::string formatClockTime(const ClockTime& time);

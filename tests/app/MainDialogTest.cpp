@@ -2,6 +2,7 @@
 
 #include "app/ConformCommand.h"
 #include "app/ProblemText.h"
+#include "app/ProjectSummary.h"
 
 #include <gtest/gtest.h>
 
@@ -145,3 +146,29 @@ TEST(ProblemText, PutsRejectionsAndFailuresIntoWords)
     EXPECT_EQ(failureText({}), "");
 }
 
+
+TEST(ProjectRefusal, SaysWhyAFolderCannotBeConformed)
+{
+    TempDir dir;
+    dir.write("empty/Audio Files/readme.txt", Bytes{'x'});
+    dir.write("broken/Audio Files/a.wav", Bytes{'n', 'o'});
+    writeTake(dir, "mixed", 44100, 4410, 0);
+    writeTake(dir, "mixed", 44100, 4410, 100000);
+    writeTake(dir, "mixed", 48000, 4800, 200000);
+    writeTake(dir, "good");
+    struct Case { std::string project, refusal; };
+    const Case cases[] = {
+        {"empty", "No takes found in " + utf8FromPath(dir.path() / "empty" / "Audio Files") + "."},
+        {"broken", "The only WAV file in " + utf8FromPath(dir.path() / "broken" / "Audio Files") +
+                       " is not a usable take."},
+        {"mixed", "2 takes at 44.1 kHz and 1 at 48 kHz, which can't be mixed."},
+        {"good", ""},
+    };
+    for (const Case& c : cases) {
+        ConformProject project;
+        EXPECT_EQ(project.load(utf8FromPath(dir.path() / c.project)), c.refusal.empty());
+        EXPECT_EQ(projectRefusalText(project), c.refusal);
+    }
+    EXPECT_EQ(rateText(88200), "88.2 kHz");
+    EXPECT_EQ(rateText(192000), "192 kHz");
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include "project/ConformProject.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tabrix {
+
+/// The summary of a loaded project for one choice of width and channels, as the main window
+/// shows it and the command line prints it.
+struct ProjectSummary {
+    std::string line;      ///< "24 Bit, Stereo, 48.0Khz,  9:59:58.00-10:00:32.00, 9.79 MB"
+    std::string timeRange; ///< the two clock times; empty without a timeline
+    std::string size;      ///< the data size in words; empty without a timeline
+    std::uint64_t dataBytes = 0; ///< audio data bytes, both files for Dual Mono
+    bool sized = false;    ///< the project has a timeline, so time range and size are known
+};
+
+/// Passes the options to `project` (as the window does before every summary) and describes it.
+/// `widthChoice` and `channelChoice` are the SampleWidth and ChannelMode indices.
+ProjectSummary summariseProject(ConformProject& project, std::int32_t widthChoice,
+                                std::int32_t channelChoice);
+
+/// Why a loaded folder can't be conformed, in one line naming the folder; empty when it can.
+std::string projectRefusalText(const ConformProject& project);
+
+/// A sample rate for people: 48000 gives "48 kHz", 44100 "44.1 kHz".
+std::string rateText(std::uint32_t rateHz);
+
+} // namespace tabrix
