@@ -12,8 +12,8 @@ namespace tabrix::cli {
 std::string clockText(const ClockTime& time)
 {
     char text[24];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%02d", time.hours, time.minutes,
-                  time.seconds, time.fraction);
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%02d", time.hours, time.minutes, time.seconds,
+                  time.fraction);
     return text;
 }
 
@@ -54,7 +54,8 @@ std::optional<std::string> recordedText(const BwfFile& take)
 
 std::string durationText(double seconds)
 {
-    const long long whole = std::isfinite(seconds) && seconds > 0 ? static_cast<long long>(seconds) : 0;
+    const long long whole =
+        std::isfinite(seconds) && seconds > 0 ? static_cast<long long>(seconds) : 0;
     char text[32];
     if (whole >= 3600)
         std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60,

@@ -7,8 +7,8 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <vector>
 #include <ostream>
+#include <vector>
 
 #ifndef TABRIX_VERSION
 #define TABRIX_VERSION "unknown"
@@ -59,13 +59,15 @@ struct Choices {
     {
         const auto named = std::find(channelNames.begin(), channelNames.end(), channels);
         return {width == 16 ? std::int32_t(SampleWidth::Bits16) : std::int32_t(SampleWidth::Bits24),
-                static_cast<std::int32_t>(named == channelNames.end() ? 0 : named - channelNames.begin())};
+                static_cast<std::int32_t>(
+                    named == channelNames.end() ? 0 : named - channelNames.begin())};
     }
 };
 
 void addOutputOptions(CLI::App& command, Choices& choices)
 {
-    command.add_option("--width", choices.width, "sample width of the output: 16 or 24 (default 24)")
+    command
+        .add_option("--width", choices.width, "sample width of the output: 16 or 24 (default 24)")
         ->check(CLI::IsMember({16, 24}))
         ->type_name("BITS");
     command
@@ -100,7 +102,7 @@ int conformCommand(const Choices& choices, ConformEnvironment environment, bool 
         err << "tabrix: " << *usage << "\n";
         return Refused;
     }
-    environment.progress = errIsTerminal       ? ProgressStyle::Bar
+    environment.progress = errIsTerminal      ? ProgressStyle::Bar
                            : choices.progress ? ProgressStyle::Lines
                                               : ProgressStyle::None;
     environment.progressStream = &err;
@@ -110,8 +112,8 @@ int conformCommand(const Choices& choices, ConformEnvironment environment, bool 
     if (!choices.outputFolder.empty())
         return conformBatch(choices.projects, choices.outputFolder, choices.options(),
                             choices.force, runner, out);
-    const JobResult result =
-        runner.conform({choices.projects.front(), choices.outputs, choices.options(), choices.force});
+    const JobResult result = runner.conform(
+        {choices.projects.front(), choices.outputs, choices.options(), choices.force});
     if (result.status != Success)
         err << "tabrix: " << result.message << "\n";
     return result.status;
@@ -156,14 +158,16 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
         ->required()
         ->type_name("");
     CLI::Option* outputs =
-        conform->add_option("-o,--output", choices.outputs,
-                            "output file; give it twice (left, then right) for --channels dual")
+        conform
+            ->add_option("-o,--output", choices.outputs,
+                         "output file; give it twice (left, then right) for --channels dual")
             ->expected(1)
             ->type_name("OUT.wav")
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    conform->add_option("--out-dir", choices.outputFolder,
-                        "batch mode: the folder the outputs go to (Dual Mono: <name>L.wav and "
-                        "<name>R.wav)")
+    conform
+        ->add_option("--out-dir", choices.outputFolder,
+                     "batch mode: the folder the outputs go to (Dual Mono: <name>L.wav and "
+                     "<name>R.wav)")
         ->type_name("DIR")
         ->excludes(outputs);
     addOutputOptions(*conform, choices);

@@ -85,10 +85,10 @@ JobResult ConformRunner::conform(const ConformJob& job)
     const bool loaded = project->load(job.projectFolder);
     if (environment.noteStream != nullptr)
         for (const SkippedFile& skipped : project->skippedFiles())
-            *environment.noteStream << "tabrix: "
-                                    << (environment.namePrefix ? job.projectFolder + ": " : "")
-                                    << "skipped: " << skipped.fileName << ": "
-                                    << rejectionText(skipped.rejection) << "\n";
+            *environment.noteStream
+                << "tabrix: " << (environment.namePrefix ? job.projectFolder + ": " : "")
+                << "skipped: " << skipped.fileName << ": " << rejectionText(skipped.rejection)
+                << "\n";
     if (!loaded) {
         const std::string reason = projectRefusalText(*project);
         return {NotConformable, reason.empty() ? "the project can't be conformed." : reason};
@@ -175,8 +175,7 @@ std::vector<std::string> batchOutputPaths(const std::string& projectFolder,
 }
 
 int conformBatch(const std::vector<std::string>& projectFolders, const std::string& outputFolder,
-                 const OutputOptions& options, bool force, ConformRunner& runner,
-                 std::ostream& out)
+                 const OutputOptions& options, bool force, ConformRunner& runner, std::ostream& out)
 {
     std::vector<std::pair<std::string, JobResult>> results;
     std::vector<std::pair<std::string, std::string>> claimed; // output, project that writes it
@@ -189,7 +188,8 @@ int conformBatch(const std::vector<std::string>& projectFolders, const std::stri
         // silently replace the first one's result.
         for (const std::string& output : job.outputs)
             for (const auto& [claimedOutput, owner] : claimed)
-                if (result.message.empty() && samePath(pathFromUtf8(output), pathFromUtf8(claimedOutput)))
+                if (result.message.empty() &&
+                    samePath(pathFromUtf8(output), pathFromUtf8(claimedOutput)))
                     result = {Refused, output + " is already the output of " + owner + "."};
         if (result.message.empty()) {
             result = runner.conform(job);

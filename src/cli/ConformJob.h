@@ -16,7 +16,7 @@ struct ConformJob {
     std::string projectFolder;        ///< UTF-8, as given
     std::vector<std::string> outputs; ///< one path; Dual Mono: the left and the right file
     OutputOptions options;
-    bool force = false;               ///< existing outputs may be replaced
+    bool force = false; ///< existing outputs may be replaced
 };
 
 /// How one job ended: an ExitStatus and, for anything but success, the reason in the user's
@@ -30,7 +30,7 @@ struct JobResult {
 /// goes. The defaults are the system's.
 struct ConformEnvironment {
     VolumeQuery volumeSpace = systemVolumeSpace;
-    std::function<bool()> cancelled;  ///< polled while a conform runs; none: never cancelled
+    std::function<bool()> cancelled; ///< polled while a conform runs; none: never cancelled
     ProgressStyle progress = ProgressStyle::None;
     std::ostream* progressStream = nullptr; ///< required unless `progress` is None
     std::ostream* noteStream = nullptr;     ///< skipped files are listed here when given
@@ -40,12 +40,12 @@ struct ConformEnvironment {
 /// Loads, checks and conforms one project at a time, with the window's checks and reasons.
 /// Nothing is created before every check has passed.
 class ConformRunner {
-public:
+  public:
     explicit ConformRunner(ConformEnvironment environment);
 
     JobResult conform(const ConformJob& job);
 
-private:
+  private:
     bool cancelled() const;
     std::optional<std::string> refuseTargets(const ConformProject& project, const ConformJob& job,
                                              std::uint64_t dataBytes) const;

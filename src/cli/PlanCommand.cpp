@@ -60,7 +60,8 @@ std::string planTable(const ConformProject& project)
     if (project.timeline() != nullptr) {
         for (const TimelineSegment* s = project.timeline()->first(); s != nullptr; s = s->next) {
             if (s->previous != nullptr && s->previous->end < s->start)
-                rows.push_back({clockTextAt(project, s->previous->end), clockTextAt(project, s->start),
+                rows.push_back({clockTextAt(project, s->previous->end),
+                                clockTextAt(project, s->start),
                                 std::to_string(s->start - s->previous->end), "", "(silence)"});
             rows.push_back({clockTextAt(project, s->start), clockTextAt(project, s->end),
                             std::to_string(s->length), std::to_string(s->sourceOffset),

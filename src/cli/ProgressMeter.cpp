@@ -37,8 +37,9 @@ std::string ProgressMeter::barText(int percent, double elapsedSeconds, int barCe
     const int filled = percent * barCells / 100;
     char figure[8];
     std::snprintf(figure, sizeof figure, "%3d%%", percent);
-    return "[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(barCells - filled), '.') +
-           "] " + figure + "  " + timesText(percent, elapsedSeconds);
+    return "[" + std::string(std::size_t(filled), '#') +
+           std::string(std::size_t(barCells - filled), '.') + "] " + figure + "  " +
+           timesText(percent, elapsedSeconds);
 }
 
 std::string ProgressMeter::update(double percent, double elapsedSeconds)

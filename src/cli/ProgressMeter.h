@@ -13,7 +13,7 @@ enum class ProgressStyle {
 /// Turns the run's percentage and the time since it started into the text to write. Knows
 /// nothing of clocks or streams, so the same figures always give the same text.
 class ProgressMeter {
-public:
+  public:
     /// `label` (the project's name; may be empty) leads every line.
     ProgressMeter(ProgressStyle style, std::string label);
 
@@ -26,7 +26,7 @@ public:
     /// "[#####.....]  50%  0:10 elapsed, 0:10 left" with a bar of `barCells` cells.
     static std::string barText(int percent, double elapsedSeconds, int barCells);
 
-private:
+  private:
     std::string prefix() const;
 
     ProgressStyle style;

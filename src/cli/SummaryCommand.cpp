@@ -23,7 +23,8 @@ nlohmann::ordered_json takeJson(const BwfFile& take)
         {"channels", format.channelCount},
         {"bits", format.bitsPerSample},
         {"sampleRate", format.sampleRate},
-        {"recorded", recorded ? nlohmann::ordered_json(*recorded) : nlohmann::ordered_json(nullptr)},
+        {"recorded",
+         recorded ? nlohmann::ordered_json(*recorded) : nlohmann::ordered_json(nullptr)},
     };
 }
 
@@ -38,7 +39,7 @@ std::string summaryText(const ConformProject& project, const ProjectSummary& sum
 }
 
 nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
-                           const ProjectSummary& summary)
+                                   const ProjectSummary& summary)
 {
     ClockTime start;
     ClockTime end;
@@ -54,9 +55,11 @@ nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
         {"sampleRate", project.sampleRate()},
         {"rateMismatch", project.rateMismatch()},
         {"fadeRate", project.fadeRate()},
-        {"start", timed ? nlohmann::ordered_json(clockText(start)) : nlohmann::ordered_json(nullptr)},
+        {"start",
+         timed ? nlohmann::ordered_json(clockText(start)) : nlohmann::ordered_json(nullptr)},
         {"end", timed ? nlohmann::ordered_json(clockText(end)) : nlohmann::ordered_json(nullptr)},
-        {"outputBytes", summary.sized ? nlohmann::ordered_json(summary.dataBytes) : nlohmann::ordered_json(nullptr)},
+        {"outputBytes", summary.sized ? nlohmann::ordered_json(summary.dataBytes)
+                                      : nlohmann::ordered_json(nullptr)},
         {"summary", summary.line},
         {"takes", std::move(takes)},
         {"skipped", std::move(skipped)},

@@ -15,7 +15,7 @@ std::string summaryText(const ConformProject& project, const ProjectSummary& sum
 /// The summary as one JSON object; `loaded` is what `load` answered. Clock times and the
 /// output size are null without a timeline, `recorded` is null for an undated take.
 nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
-                           const ProjectSummary& summary);
+                                   const ProjectSummary& summary);
 
 /// `tabrix summary`: loads `projectFolder` and prints its summary on `out`. Returns Success,
 /// or NotConformable (with the reason on `err`) when the project can't be conformed; the

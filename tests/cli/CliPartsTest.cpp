@@ -19,7 +19,9 @@ using namespace tabrix::testing;
 
 TEST(CliText, QuotesCsvFieldsOnlyWhenTheyNeedIt)
 {
-    struct Case { std::string text, expected; };
+    struct Case {
+        std::string text, expected;
+    };
     const Case cases[] = {
         {"Take 1.wav", "Take 1.wav"},
         {"a,b.wav", "\"a,b.wav\""},
@@ -41,7 +43,7 @@ TEST(CliText, FormatsDurationsAndProjectNames)
     EXPECT_EQ(durationText(std::nan("")), "0:00");
 
     EXPECT_EQ(projectName("/cards/Day 1"), "Day 1");
-    EXPECT_EQ(projectName("/cards/Day 1/"), "Day 1");   // as shells complete folders
+    EXPECT_EQ(projectName("/cards/Day 1/"), "Day 1"); // as shells complete folders
     EXPECT_EQ(projectName("/cards/Day 1/."), "Day 1");
     EXPECT_EQ(projectName("/cards/Day 1/x/.."), "Day 1");
 }
@@ -79,7 +81,7 @@ TEST(ProgressMeterBar, RedrawsInPlaceOnlyWhenItChanges)
 }
 
 class ConformRunnerTest : public ::testing::Test {
-protected:
+  protected:
     ConformJob job(const std::string& output)
     {
         return {project, {utf8FromPath(dir.path() / output)}, OutputOptions{}, false};
@@ -121,7 +123,7 @@ TEST_F(ConformRunnerTest, ListsSkippedFilesAsNotes)
     ConformRunner runner(environment);
     EXPECT_EQ(runner.conform(job("out.wav")).status, Success);
     EXPECT_EQ(notes.str(), "tabrix: " + project + ": skipped: junk.wav: " +
-                              rejectionText({TakeProblem::NotWave, 0}) + "\n");
+                               rejectionText({TakeProblem::NotWave, 0}) + "\n");
 }
 
 } // namespace

@@ -81,7 +81,7 @@ TEST(CommandLineSignalsPosix, SignalStopsTheRunAndLeavesAValidShorterFile)
         const std::uint64_t fileBytes = sizeOf(output);
         constexpr std::uint64_t fullDataBytes = (3600ull * 48000 + 4800) * 6;
         EXPECT_LT(fileBytes - 1024, fullDataBytes);
-        EXPECT_EQ(loadU32le(&head[4]), fileBytes - 8);      // RIFF size
+        EXPECT_EQ(loadU32le(&head[4]), fileBytes - 8);       // RIFF size
         EXPECT_EQ(loadU32le(&head[1020]), fileBytes - 1024); // data size
         BwfFile written(dir.path(), "out.wav");
         ASSERT_TRUE(written.parse());

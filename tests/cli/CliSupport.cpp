@@ -102,10 +102,10 @@ void conformWithLibrary(const std::string& folder, bool bits24, int channelMode,
     if (!project.load(folder))
         return;
     project.setOutputOptions(bits24, channelMode);
-    const bool prepared = outputs.size() == 2
-                              ? project.prepareDualMonoOutput(utf8FromPath(outputs[0]),
-                                                              utf8FromPath(outputs[1]))
-                              : project.prepareOutput(utf8FromPath(outputs[0]));
+    const bool prepared =
+        outputs.size() == 2
+            ? project.prepareDualMonoOutput(utf8FromPath(outputs[0]), utf8FromPath(outputs[1]))
+            : project.prepareOutput(utf8FromPath(outputs[0]));
     std::atomic<double> percent{0.0};
     if (prepared)
         (void)project.run(percent);

@@ -26,7 +26,8 @@ struct ProjectTake {
 };
 
 /// Writes the takes into `folder`/Audio Files and returns `folder` as UTF-8.
-std::string writeProject(const std::filesystem::path& folder, const std::vector<ProjectTake>& takes);
+std::string writeProject(const std::filesystem::path& folder,
+                         const std::vector<ProjectTake>& takes);
 
 /// A stereo 24-bit take at 48 kHz: `frames` frames of a ramp starting at `value`, placed at
 /// `start` frames and recorded at `time` of 2024-05-01 with TFID fill `tfid`.

@@ -141,9 +141,9 @@ TEST(CommandLineSummary, JsonCarriesTakesInTakeListOrder)
     std::set<std::string> keys;
     for (const auto& item : summary.items())
         keys.insert(item.key());
-    EXPECT_EQ(keys, (std::set<std::string>{"loaded", "sampleRate", "rateMismatch", "fadeRate",
-                                           "start", "end", "outputBytes", "summary", "takes",
-                                           "skipped"}));
+    EXPECT_EQ(keys,
+              (std::set<std::string>{"loaded", "sampleRate", "rateMismatch", "fadeRate", "start",
+                                     "end", "outputBytes", "summary", "takes", "skipped"}));
     EXPECT_EQ(summary["loaded"], true);
     EXPECT_EQ(summary["sampleRate"], 48000);
     EXPECT_EQ(summary["rateMismatch"], false);
@@ -174,9 +174,9 @@ TEST(CommandLineSummary, JsonCarriesTakesInTakeListOrder)
 TEST(CommandLineSummary, ProjectsThatCantBeConformedEndWithStatus3)
 {
     TempDir dir;
-    const std::string mixed = writeProject(
-        dir.path() / "Mixed", {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
-                               rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)});
+    const std::string mixed =
+        writeProject(dir.path() / "Mixed", {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
+                                            rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)});
     const std::string empty = writeProject(dir.path() / "Empty", {});
 
     ConformProject library;
@@ -326,9 +326,9 @@ TEST(CommandLineRefusals, EachRefusalKeepsTheDiskAsItWas)
 {
     TempDir dir;
     const std::string project = writeProject(dir.path() / "P", demoLikeTakes());
-    const std::string mixed = writeProject(
-        dir.path() / "Mixed", {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
-                               rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)});
+    const std::string mixed =
+        writeProject(dir.path() / "Mixed", {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
+                                            rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)});
     const std::string empty = writeProject(dir.path() / "Empty", {});
     const std::string existing = utf8FromPath(dir.path() / "existing.wav");
     writeFile(pathFromUtf8(existing), Bytes{'k', 'e', 'e', 'p'});
@@ -354,7 +354,8 @@ TEST(CommandLineRefusals, EachRefusalKeepsTheDiskAsItWas)
         {"a take", {"conform", project, "-o", take, "--force"}, 2, *takeRefusal},
         {"one file twice",
          {"conform", project, "--channels", "dual", "-o", fresh, "-o", fresh},
-         2, "Files cannot have same name."},
+         2,
+         "Files cannot have same name."},
         {"missing folder", {"conform", project, "-o", nowhere}, 2, "no folder"},
         {"no takes", {"conform", empty, "-o", fresh}, 3, "No takes found"},
         {"mixed rates", {"conform", mixed, "-o", fresh}, 3, "can't be mixed"},
@@ -370,7 +371,8 @@ TEST(CommandLineRefusals, EachRefusalKeepsTheDiskAsItWas)
         EXPECT_FALSE(std::filesystem::exists(pathFromUtf8(fresh)));
     }
 
-    const ProgramRun forced = runTabrix({"conform", project, "-o", existing, "--force"}, dir.path());
+    const ProgramRun forced =
+        runTabrix({"conform", project, "-o", existing, "--force"}, dir.path());
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_GT(readFile(pathFromUtf8(existing)).size(), 1024u);
 }
@@ -379,11 +381,11 @@ TEST(CommandLineBatch, GoesOnPastABadProjectAndEndsWithTheWorstStatus)
 {
     TempDir dir;
     const std::string good1 = writeProject(dir.path() / "Day 1", demoLikeTakes());
-    const std::string bad = writeProject(
-        dir.path() / "Day 2", {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
-                               rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)});
-    const std::string good2 = writeProject(dir.path() / "Day 3",
-                                           {rampTake("x.wav", 480000, 5000, 77, "09:00:00")});
+    const std::string bad =
+        writeProject(dir.path() / "Day 2", {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
+                                            rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)});
+    const std::string good2 =
+        writeProject(dir.path() / "Day 3", {rampTake("x.wav", 480000, 5000, 77, "09:00:00")});
     const auto outFolder = dir.path() / "delivered";
     std::filesystem::create_directory(outFolder);
 
