@@ -42,6 +42,9 @@ ProgramRun runTabrix(const std::vector<std::string>& args, const std::filesystem
     for (const std::string& arg : args)
         command += " " + quoted(arg);
     command += " >" + quoted(outPath.string()) + " 2>" + quoted(errPath.string());
+#ifdef _WIN32
+    command = "\"" + command + "\""; // cmd strips one outer pair of quotes
+#endif
     const int raw = std::system(command.c_str());
     ProgramRun run;
 #ifdef _WIN32
@@ -73,7 +76,12 @@ ProjectTake rampTake(const std::string& name, std::uint64_t start, std::uint64_t
     fields.channels = channels;
     fields.bits = 24;
     fields.tfid = tfid;
-    fields.data = constantFrames(channels, 24, frames, value, true);
+    // Channels differ, so a swapped left and right shows in the bytes.
+    std::vector<std::int32_t> samples;
+    for (std::uint64_t i = 0; i < frames; ++i)
+        for (std::uint16_t c = 0; c < channels; ++c)
+            samples.push_back(c == 0 ? value + std::int32_t(i) : value / 2 - std::int32_t(i));
+    fields.data = pcm(24, samples);
     return {name, fields};
 }
 

@@ -29,7 +29,8 @@ struct ProjectTake {
 std::string writeProject(const std::filesystem::path& folder,
                          const std::vector<ProjectTake>& takes);
 
-/// A stereo 24-bit take at 48 kHz: `frames` frames of a ramp starting at `value`, placed at
+/// A stereo 24-bit take at 48 kHz: `frames` frames of a rising ramp from `value` on the left
+/// and a falling one from `value` / 2 on the other channels, placed at
 /// `start` frames and recorded at `time` of 2024-05-01 with TFID fill `tfid`.
 ProjectTake rampTake(const std::string& name, std::uint64_t start, std::uint64_t frames,
                      std::int32_t value, const std::string& time, int tfid = -1,
