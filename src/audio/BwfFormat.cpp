@@ -89,8 +89,11 @@ bool BextChunk::parseOrigination(CalendarTime& into) const noexcept
     std::memcpy(date, &body[dateOffset], 10);
     std::memcpy(time, &body[timeOffset], 8);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    const int dateFields = std::sscanf(date, "%4d-%2d-%2d", &year, &month, &day);
-    std::sscanf(time, "%2d:%2d:%2d", &hour, &minute, &second);
+    // Recorders separate the fields with '-', ':', '/', '.', '_' or a blank: any one character
+    // that is not a digit is taken as a separator.
+    const int dateFields = std::sscanf(date, "%4d%*1[^0123456789]%2d%*1[^0123456789]%2d", &year,
+                                       &month, &day);
+    std::sscanf(time, "%2d%*1[^0123456789]%2d%*1[^0123456789]%2d", &hour, &minute, &second);
     into.year = year;
     into.month = month;
     into.day = day;

@@ -100,8 +100,9 @@ struct BextChunk {
     /// Writes "%04d-%02d-%02d" and "%02d:%02d:%02d" (first 10 and 8 characters, no terminator).
     void setOrigination(const CalendarTime& when) noexcept;
 
-    /// Reads the date and time texts back with "%4d-%2d-%2d" and "%2d:%2d:%2d". Fields that
-    /// don't parse are 0. Returns true when year, month and day were all read.
+    /// Reads the date and time texts back as "%4d-%2d-%2d" and "%2d:%2d:%2d", where each
+    /// separator may be any one non-digit character. Fields that don't parse are 0. Returns
+    /// true when year, month and day were all read.
     bool parseOrigination(CalendarTime& into) const noexcept;
 };
 
