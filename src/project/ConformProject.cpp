@@ -170,6 +170,13 @@ SamplePos ConformProject::timelineStart() const noexcept
     return first != nullptr ? first->start : 0;
 }
 
+std::uint64_t ConformProject::timelineFrames() const noexcept
+{
+    const TimelineSegment* first = takeTimeline ? takeTimeline->first() : nullptr;
+    const TimelineSegment* last = takeTimeline ? takeTimeline->last() : nullptr;
+    return first != nullptr && last != nullptr ? last->end - first->start : 0;
+}
+
 void ConformProject::releaseOutputs()
 {
     outputSegment.reset(); // closes (and so finalises) files it still holds open
@@ -180,8 +187,10 @@ void ConformProject::releaseOutputs()
 std::unique_ptr<BwfFile> ConformProject::createOutputFile(const std::string& path,
                                                           std::uint8_t channels)
 {
+    // What the file will hold once the whole timeline is written decides its header form.
+    const std::uint64_t plannedBytes = timelineFrames() * (outputBits / 8u) * channels;
     auto file = std::make_unique<BwfFile>(pathFromUtf8(path), channels, projectRate, outputBits,
-                                          timelineStart());
+                                          timelineStart(), plannedBytes);
     errno = 0;
     if (!file->create()) {
         failure = {FailureKind::CreateOutput, utf8FromPath(pathFromUtf8(path).filename()), errno};

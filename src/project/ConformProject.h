@@ -101,6 +101,8 @@ private:
     void releaseOutputs();
     std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint8_t channels);
     SamplePos timelineStart() const noexcept;
+    /// Frames from the first segment's start to the last one's end; 0 without a timeline.
+    std::uint64_t timelineFrames() const noexcept;
 
     RenderState renderState;
     OutputConverter outputConverter;
