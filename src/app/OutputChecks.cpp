@@ -72,8 +72,6 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
         (targets.dualMono && isOneOfTheTakes(project, targets.rightPath)))
         return "Output file cannot be one of the project's takes.";
     const std::uint64_t bytesPerFile = targets.dualMono ? targets.dataBytes / 2 : targets.dataBytes;
-    if (bytesPerFile > maxWavDataBytes)
-        return "Output is too large for a WAV file.";
     if (!hasFreeSpace(targets, bytesPerFile, volumeSpace))
         return "Insufficient space to create file.";
     return std::nullopt;
