@@ -51,6 +51,15 @@ std::vector<ListedName> listTakeNames(const std::filesystem::path& audioFolder)
     return names;
 }
 
+// A project keeps its takes in "Audio Files"; a recorder's card or a copied day folder holds
+// them directly.
+std::filesystem::path takeFolderOf(const std::filesystem::path& projectFolder)
+{
+    const std::filesystem::path audioFiles = projectFolder / "Audio Files";
+    std::error_code error;
+    return std::filesystem::is_directory(audioFiles, error) ? audioFiles : projectFolder;
+}
+
 } // namespace
 
 ConformProject::ConformProject() = default;
@@ -69,7 +78,7 @@ bool ConformProject::load(const std::string& projectFolder)
     takeTimeline.reset();
     takeList.clear();
     renderState.resetRender(); // it may point into the released timeline
-    takeFolderPath = pathFromUtf8(projectFolder) / "Audio Files";
+    takeFolderPath = takeFolderOf(pathFromUtf8(projectFolder));
     scanAudioFiles(takeFolderPath);
     if (takeList.count() == 0)
         return false;
