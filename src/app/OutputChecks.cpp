@@ -35,6 +35,12 @@ bool isOneOfTheTakes(const ConformProject& project, const std::string& path)
     return false;
 }
 
+bool isInTakeFolder(const ConformProject& project, const std::string& path)
+{
+    return !project.takeFolder().empty() &&
+           samePath(pathFromUtf8(folderOf(path)), project.takeFolder());
+}
+
 bool hasFreeSpace(const OutputTargets& targets, std::uint64_t bytesPerFile,
                   const VolumeQuery& volumeSpace)
 {
@@ -71,9 +77,11 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
     if (isOneOfTheTakes(project, targets.leftPath) ||
         (targets.dualMono && isOneOfTheTakes(project, targets.rightPath)))
         return "Output file cannot be one of the project's takes.";
+    // The next load would read an output there as the newest take, winning every overlap.
+    if (isInTakeFolder(project, targets.leftPath) ||
+        (targets.dualMono && isInTakeFolder(project, targets.rightPath)))
+        return "Output file cannot be saved in the project's take folder.";
     const std::uint64_t bytesPerFile = targets.dualMono ? targets.dataBytes / 2 : targets.dataBytes;
-    if (bytesPerFile > maxWavDataBytes)
-        return "Output is too large for a WAV file.";
     if (!hasFreeSpace(targets, bytesPerFile, volumeSpace))
         return "Insufficient space to create file.";
     return std::nullopt;

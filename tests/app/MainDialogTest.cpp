@@ -95,14 +95,18 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
     const std::optional<VolumeSpace> all = VolumeSpace{1ull << 50, 1ull << 50};
     const std::string isTake = "Error: Output file cannot be one of the project's takes.";
     const std::string noSpace = "Error: Insufficient space to create file.";
+    const std::string inTakeFolder =
+        "Error: Output file cannot be saved in the project's take folder.";
     struct Case { bool dualMono; std::filesystem::path left, right; std::uint64_t dataBytes;
                   std::optional<VolumeSpace> leftVolume, rightVolume; std::string message; };
     const Case cases[] = {
         {true, a, dir.path() / "./out.wav", data, all, all, "Error: Files cannot have same name."},
         {false, takes / ".." / "Audio Files" / take.filename(), {}, data, all, all, isTake},
         {true, a, take, data, all, all, isTake},
+        {false, takes / "new.wav", {}, data, all, all, inTakeFolder},
+        {true, a, takes / ".." / "Audio Files" / "R.wav", data, all, all, inTakeFolder},
         {false, a, {}, max, all, all, ""},
-        {false, a, {}, max + 1, all, all, "Error: Output is too large for a WAV file."},
+        {false, a, {}, max + 1, all, all, ""}, // written as RF64
         {true, a, b, 2 * max, all, all, ""}, // each file holds half
         {false, a, {}, data, VolumeSpace{1, one}, all, noSpace}, // the header counts too
         {false, a, {}, data, VolumeSpace{1, one + 1}, all, ""},
@@ -128,6 +132,23 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
             std::filesystem::remove(file);
     }
     EXPECT_EQ(readFile(take), takeBefore);
+}
+
+// A folder of takes without "Audio Files": the folder itself is the take folder.
+TEST(ConformCommand, RefusesOutputsInAPlainTakeFolder)
+{
+    TempDir dir;
+    dir.write("Card/A001.wav", takeBytes({.timeReference = 48000, .data = Bytes(12)}));
+    ConformProject project;
+    ASSERT_TRUE(project.load(utf8FromPath(dir.path() / "Card")));
+    const auto plenty = [](const std::string&) { return VolumeSpace{1ull << 50, 1ull << 50}; };
+    const auto refusal = [&](const std::filesystem::path& left) {
+        return refuseOutputs(project, {utf8FromPath(left), "", false, 12}, plenty);
+    };
+    EXPECT_EQ(refusal(dir.path() / "Card" / "day.wav"),
+              "Output file cannot be saved in the project's take folder.");
+    EXPECT_EQ(refusal(dir.path() / "Card" / "mix" / "day.wav"), std::nullopt);
+    EXPECT_EQ(refusal(dir.path() / "day.wav"), std::nullopt);
 }
 
 TEST(ProblemText, PutsRejectionsAndFailuresIntoWords)
