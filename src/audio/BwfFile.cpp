@@ -76,6 +76,12 @@ bool BwfFile::reject(TakeProblem problem, std::int64_t detail) noexcept
     return false;
 }
 
+bool BwfFile::failRead(int systemError) noexcept
+{
+    readFailure = {fileStream.atEnd(), systemError};
+    return false;
+}
+
 // Walks the chunks after "WAVE" up to "data". The first "bext" and the first "fmt " are read
 // wherever they stand before "data"; every other chunk is skipped. "data" before any "fmt "
 // rejects the file.
@@ -239,22 +245,23 @@ bool BwfFile::readSamples(std::uint8_t* into, std::uint64_t byteOffset, std::uin
 {
     bytesRead = 0;
     if (into == nullptr || byteCount == 0)
-        return false;
+        return failRead(0);
+    errno = 0;
     if (fileStream.state() != StreamState::Reading && !openSamples())
-        return false;
+        return failRead(errno);
     const std::uint64_t target = dataStartByte + byteOffset;
     // After a failed seek or read the stream stands somewhere unknown; forgetting readPos makes
     // the next call reposition instead of reading from there.
     if (target != readPos) {
         if (fileStream.seekTo(target) != StreamStatus::Ok) {
             readPos = unknownReadPos;
-            return false;
+            return failRead(errno);
         }
         readPos = target;
     }
     if (fileStream.readBlock(into, byteCount, bytesRead) != StreamStatus::Ok) {
         readPos = unknownReadPos;
-        return false;
+        return failRead(errno);
     }
     readPos += bytesRead;
     return true;
@@ -266,9 +273,9 @@ bool BwfFile::close()
     const bool result = (state == StreamState::Writing || state == StreamState::Updating)
                             ? writeHeader(true)
                             : true;
-    fileStream.close();
+    const bool closed = fileStream.close() == StreamStatus::Ok;
     readPos = 0;
-    return result;
+    return result && closed;
 }
 
 bool BwfFile::create()
@@ -281,9 +288,13 @@ bool BwfFile::create()
                           local->tm_mday,     local->tm_mon + 1, local->tm_year + 1900,
                           local->tm_wday,     local->tm_yday, local->tm_isdst};
     header.bext.setOrigination(origin);
-    if (fileStream.open(filePath, OpenKind::Create) != StreamStatus::Ok)
+    if (fileStream.open(filePath, OpenKind::Create) != StreamStatus::Ok || !writeHeader(false))
         return false;
-    return writeHeader(false);
+    std::int64_t at = 0;
+    if (fileStream.tell(at) != StreamStatus::Ok)
+        return false;
+    dataStartByte = std::uint64_t(at); // the samples follow the header, whatever its layout
+    return true;
 }
 
 bool BwfFile::writeSamples(const std::uint8_t* from, std::uint64_t byteCount)
@@ -311,6 +322,42 @@ bool BwfFile::writeHeader(bool final)
     }
     const auto bytes = image.image();
     return fileStream.write(bytes.data(), bytes.size()) == StreamStatus::Ok;
+}
+
+bool BwfFile::updateHeader()
+{
+    if (fileStream.state() != StreamState::Writing && fileStream.state() != StreamState::Updating)
+        return false;
+    if (header.dataSize == 0)
+        return true;
+    // The samples reach the device before the header that declares them, so a file cut off at
+    // any moment declares only audio it holds.
+    std::int64_t end = 0;
+    return fileStream.sync() == StreamStatus::Ok && fileStream.tell(end) == StreamStatus::Ok &&
+           writeHeader(true) && fileStream.seekTo(std::uint64_t(end)) == StreamStatus::Ok;
+}
+
+bool BwfFile::framesOnDisk(std::uint64_t& frameCount)
+{
+    std::uint64_t stored = 0;
+    const std::uint32_t frame = frameBytes();
+    if (fileStream.state() == StreamState::Closed || frame == 0 ||
+        fileStream.storedLength(stored) != StreamStatus::Ok)
+        return false;
+    frameCount = stored > dataStartByte ? (stored - dataStartByte) / frame : 0;
+    return true;
+}
+
+bool BwfFile::cutBackTo(std::uint64_t frameCount)
+{
+    std::uint64_t present = 0;
+    if (!framesOnDisk(present) || frameCount > present)
+        return false;
+    const std::uint64_t byteCount = frameCount * frameBytes();
+    if (fileStream.truncate(dataStartByte + byteCount) != StreamStatus::Ok)
+        return false;
+    header.dataSize = static_cast<std::uint32_t>(byteCount); // within what writeSamples allowed
+    return fileStream.seekTo(dataStartByte + byteCount) == StreamStatus::Ok;
 }
 
 } // namespace tabrix
