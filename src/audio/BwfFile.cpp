@@ -91,10 +91,15 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
     if (fileStream.readWord(form) != StreamStatus::Ok || form != waveId)
         return reject(TakeProblem::NotWave);
     bool formatRead = false;
+    std::array<std::uint8_t, 8> chunkHeader{};
+    std::size_t headerBytesRead = 0; // by the pad-byte look-ahead
     for (;;) {
-        std::array<std::uint8_t, 8> chunkHeader{};
-        if (fileStream.readChunkHeader(chunkHeader) != StreamStatus::Ok)
+        if (headerBytesRead < chunkHeader.size() &&
+            fileStream.readBytes(chunkHeader.data() + headerBytesRead,
+                                 static_cast<std::uint32_t>(chunkHeader.size() - headerBytesRead)) !=
+                StreamStatus::Ok)
             return reject(TakeProblem::NoData);
+        headerBytesRead = 0;
         FourCc id{};
         std::copy_n(chunkHeader.begin(), 4, id.begin());
         const std::uint32_t declaredBytes = loadU32le(&chunkHeader[4]);
@@ -133,8 +138,8 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
             // A skip past the end makes the next header read fail.
             (void)fileStream.skip(declaredBytes);
         }
-        if (!skipPadByte(declaredBytes))
-            return reject(TakeProblem::Damaged);
+        if (!skipPadByte(declaredBytes, chunkHeader, headerBytesRead))
+            return reject(TakeProblem::NoData);
     }
 }
 
@@ -157,18 +162,23 @@ bool BwfFile::readFormat(std::uint32_t declaredBytes)
 }
 
 // RIFF pads an odd-sized chunk with one byte, but some writers leave it out. The pad byte is
-// skipped only when the unpadded position doesn't hold a chunk id and the next byte does.
-bool BwfFile::skipPadByte(std::uint32_t declaredBytes)
+// skipped only when the unpadded position doesn't hold a chunk id and the next byte does. The
+// five bytes looked at are kept as the start of the next chunk header rather than read again
+// after a reposition, so a file of many odd chunks parses as fast as one of even chunks.
+bool BwfFile::skipPadByte(std::uint32_t declaredBytes, std::array<std::uint8_t, 8>& nextHeader,
+                          std::size_t& headerBytesRead)
 {
     if (declaredBytes % 2 == 0)
         return true;
-    std::int64_t at = 0;
-    if (fileStream.tell(at) != StreamStatus::Ok)
-        return false;
     std::array<std::uint8_t, 5> ahead{};
-    const bool padded = fileStream.readBytes(ahead.data(), 5) == StreamStatus::Ok &&
-                        !isPrintableId(&ahead[0]) && isPrintableId(&ahead[1]);
-    return fileStream.seekTo(std::uint64_t(at) + (padded ? 1 : 0)) == StreamStatus::Ok;
+    // Fewer than five bytes left can't hold a chunk header either way.
+    if (fileStream.readBytes(ahead.data(), 5) != StreamStatus::Ok)
+        return false;
+    const bool padded = !isPrintableId(&ahead[0]) && isPrintableId(&ahead[1]);
+    const std::size_t from = padded ? 1 : 0;
+    std::copy(ahead.begin() + std::ptrdiff_t(from), ahead.end(), nextHeader.begin());
+    headerBytesRead = ahead.size() - from;
+    return true;
 }
 
 // Only formats the renderer can play are accepted: compressed data must never be played as PCM

@@ -116,7 +116,8 @@ public:
 private:
     bool walkChunks(std::uint64_t fileBytes);
     bool readFormat(std::uint32_t declaredBytes);
-    bool skipPadByte(std::uint32_t declaredBytes);
+    bool skipPadByte(std::uint32_t declaredBytes, std::array<std::uint8_t, 8>& nextHeader,
+                     std::size_t& headerBytesRead);
     bool renderable() noexcept;
     bool reject(TakeProblem problem, std::int64_t detail = 0) noexcept;
     bool failRead(int systemError) noexcept;

@@ -164,6 +164,15 @@ TEST(ChunkWalk, AcceptsAndRejectsByTheChunkLayout)
         {"empty fmt", wav({{"fmt ", {}}, data}), false},
         {"odd chunk with pad byte", wav({fmt, {"iXML", Bytes(5)}, data}), true},
         {"odd chunk without pad byte", wav({fmt, {"iXML", Bytes(5), -1, false}, data}), true},
+        // The look-ahead at an odd chunk already holds part of the next header.
+        {"odd chunks in a row, padded or not",
+         wav({fmt, {"iXML", Bytes(5)}, {"LIST", Bytes(7), -1, false}, {"junk", Bytes(3)}, data}),
+         true},
+        {"TFID right after an unpadded odd chunk",
+         wav({fmt, {"iXML", Bytes(5), -1, false}, {"TFID", tfidBody(0xCD)}, data}), true, 0, 0xCD},
+        {"odd bext, padded", wav({{"bext", bextBody({.timeReference = 5, .bodyBytes = 603})}, fmt,
+                                  data}), true, 5},
+        {"odd chunk last, no data", wav({fmt, {"iXML", Bytes(5)}}), false},
         {"TFID before data", wav({fmt, {"TFID", tfidBody(0xAB)}, data}), true, 0, 0xAB},
         {"TFID after data", wav({fmt, data, {"TFID", tfidBody(0xAB)}}), true},
         // 13 of the 600 declared bytes are there: two whole frames.
