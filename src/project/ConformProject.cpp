@@ -241,8 +241,10 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
     const std::uint64_t blocks = (to - from) / blockFrames;
     const double step = blocks == 0 ? 100.0 : 100.0 / double(blocks);
     renderState.resetRender();
-    if (!outputConverter.bindOutput(outputSegment.get()))
-        return false;
+    if (!outputConverter.bindOutput(outputSegment.get())) {
+        failure = {FailureKind::WriteOutput, utf8FromPath(outputFile1->path().filename()), ENOMEM};
+        return false; // its buffer could not be had
+    }
 
     std::uint64_t blocksWritten = 0;
     SamplePos position = from;
@@ -254,7 +256,7 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
             break;
         }
         const std::uint64_t frameCount = std::min(position, to) - previous;
-        const std::uint32_t leftBytes = outputFile1->dataSize();
+        const auto leftBytes = outputFile1->dataSize();
         errno = 0;
         if (!outputConverter.convertBlock(renderState.frames(), frameCount)) {
             // The left file is written first; if it took the block, the right one failed.
