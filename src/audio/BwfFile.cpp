@@ -340,11 +340,13 @@ bool BwfFile::updateHeader()
         return false;
     if (header.dataSize == 0)
         return true;
-    // The samples reach the device before the header that declares them, so a file cut off at
-    // any moment declares only audio it holds.
+    // The stream is unbuffered, so the samples were handed to the system before the header
+    // that declares them: a process cut off at any moment leaves only audio it holds declared.
+    // No sync to the device here: it would slow a conform by half again, and a reader keeps
+    // only the whole frames a file really holds should a power cut lose the last writes.
     std::int64_t end = 0;
-    return fileStream.sync() == StreamStatus::Ok && fileStream.tell(end) == StreamStatus::Ok &&
-           writeHeader(true) && fileStream.seekTo(std::uint64_t(end)) == StreamStatus::Ok;
+    return fileStream.tell(end) == StreamStatus::Ok && writeHeader(true) &&
+           fileStream.seekTo(std::uint64_t(end)) == StreamStatus::Ok;
 }
 
 bool BwfFile::framesOnDisk(std::uint64_t& frameCount)

@@ -89,8 +89,8 @@ public:
     [[nodiscard]] bool writeSamples(const std::uint8_t* from, std::uint64_t byteCount);
     /// Writes the 1024-byte header: the placeholder (sizes 0) or, at offset 0, the final one.
     [[nodiscard]] bool writeHeader(bool final);
-    /// While writing: puts the samples written so far on the device, then rewrites the header
-    /// with their sizes and goes back to the end, so a file left by a crash declares them.
+    /// While writing: rewrites the header with the sizes of the samples written so far and goes
+    /// back to the end, so a file left by a crash declares them.
     /// True without doing anything before the first sample.
     [[nodiscard]] bool updateHeader();
     /// While writing: the whole frames of sample data that really reached the file, which after

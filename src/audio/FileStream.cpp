@@ -200,10 +200,4 @@ StreamStatus FileStream::truncate(std::uint64_t byteCount) noexcept
                                                                           : StreamStatus::IoFailure;
 }
 
-StreamStatus FileStream::sync() noexcept
-{
-    return handle != nullptr && platform::syncFile(handle) ? StreamStatus::Ok
-                                                           : StreamStatus::IoFailure;
-}
-
 } // namespace tabrix

@@ -70,8 +70,6 @@ public:
     [[nodiscard]] StreamStatus storedLength(std::uint64_t& byteCount) noexcept;
     /// Cuts the file to `byteCount` bytes; the position is not moved.
     [[nodiscard]] StreamStatus truncate(std::uint64_t byteCount) noexcept;
-    /// Asks the system to put everything written so far on the device.
-    [[nodiscard]] StreamStatus sync() noexcept;
 
     /// True when a read stopped at the end of the file (rather than on an error).
     bool atEnd() const noexcept { return handle != nullptr && std::feof(handle) != 0; }

@@ -69,15 +69,4 @@ bool truncateFile(std::FILE* file, std::uint64_t byteCount) noexcept
 #endif
 }
 
-bool syncFile(std::FILE* file) noexcept
-{
-    if (std::fflush(file) != 0)
-        return false;
-#ifdef _WIN32
-    return _commit(_fileno(file)) == 0;
-#else
-    return fsync(fileno(file)) == 0;
-#endif
-}
-
 } // namespace tabrix::platform

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 // The few file calls whose portable spelling differs by platform: opening by a Unicode path,
-// 64-bit positioning, the length, truncation and syncing of an open file. Everything else uses
+// 64-bit positioning, the length and truncation of an open file. Everything else uses
 // <cstdio> as it is.
 namespace tabrix::platform {
 
@@ -24,8 +24,5 @@ std::int64_t fileLength(std::FILE* file) noexcept;
 /// Cuts the open file to `byteCount` bytes after flushing the stream's buffer. The position
 /// is left where it was.
 bool truncateFile(std::FILE* file, std::uint64_t byteCount) noexcept;
-
-/// Flushes the stream and asks the system to put the file's data on the device.
-bool syncFile(std::FILE* file) noexcept;
 
 } // namespace tabrix::platform
