@@ -1,4 +1,5 @@
-// Load time of projects of 200 and 2000 short takes, and the memory a loaded timeline holds.
+// Load time of projects of 200 and 2000 short takes, the chunk walk over many odd-sized chunks,
+// and the memory a loaded timeline holds.
 //
 // A sort key recomputed with a calendar conversion on every comparison, or any other
 // super-linear step, shows as a 2000/200 ratio well above 10. The peak memory after loading
@@ -96,6 +97,30 @@ double bestFloorSeconds(const std::string& folder)
     return best;
 }
 
+/// Best of `repeats` parses of one take whose fmt and data chunks have `chunkCount` chunks of
+/// `bodyBytes` each between them, in seconds; -1 when the parse fails.
+double bestParseSeconds(const TempDir& root, const std::string& name, int chunkCount,
+                        std::uint32_t bodyBytes)
+{
+    RiffBuilder riff;
+    riff.chunk("bext", bextBody({})).chunk("fmt ", fmtBody({.channels = 2, .bits = 24}));
+    const Bytes body(bodyBytes, 0x20);
+    for (int i = 0; i < chunkCount; ++i)
+        riff.chunk("JUNK", body);
+    root.write(name, riff.chunk("data", constantFrames(2, 24, 480, 1)).bytes());
+    double best = 1e300;
+    for (int r = 0; r < repeats; ++r) {
+        Take take(root.path(), name);
+        const bench::Stopwatch watch;
+        const bool parsed = take.parse();
+        const double seconds = watch.seconds();
+        if (!parsed)
+            return -1;
+        best = std::min(best, seconds);
+    }
+    return best;
+}
+
 struct Layout {
     const char* what;
     bool shuffled;
@@ -134,6 +159,19 @@ int main()
                     "ratio %.2f\n",
                     smallFloor * 1e3, largeFloor * 1e3, largeFloor / smallFloor);
     }
+
+    // 100000 chunks of 18 bytes each (1.8 MB): odd bodies with a pad byte against even ones.
+    // Each odd chunk's pad-byte look-ahead must cost no more than reading on.
+    constexpr int chunkCount = 100000;
+    const double oddSeconds = bestParseSeconds(root, "odd.wav", chunkCount, 9);
+    const double evenSeconds = bestParseSeconds(root, "even.wav", chunkCount, 10);
+    if (oddSeconds < 0 || evenSeconds < 0) {
+        std::printf("chunk walk: parse failed\n");
+        return 1;
+    }
+    std::printf("chunk walk over %d chunks (1.8 MB), best of %d: 9-byte bodies %.3f ms, "
+                "10-byte bodies %.3f ms, ratio %.2f\n",
+                chunkCount, repeats, oddSeconds * 1e3, evenSeconds * 1e3, oddSeconds / evenSeconds);
 
     const std::string folder = writeProject(root, "memory2000", large, false);
     bench::resetPeakResident();

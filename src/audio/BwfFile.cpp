@@ -80,6 +80,12 @@ bool BwfFile::reject(TakeProblem problem, std::int64_t detail) noexcept
     return false;
 }
 
+bool BwfFile::failRead(int systemError) noexcept
+{
+    readFailure = {fileStream.atEnd(), systemError};
+    return false;
+}
+
 // Walks the chunks after "WAVE" up to "data". The first "bext" and the first "fmt " are read
 // wherever they stand before "data"; a "ds64" is read only as the very first chunk; every
 // other chunk is skipped. "data" before any "fmt " rejects the file.
@@ -91,10 +97,15 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
     bool formatRead = false;
     bool firstChunk = true;
     hasDs64 = false;
+    std::array<std::uint8_t, 8> chunkHeader{};
+    std::size_t headerBytesRead = 0; // by the pad-byte look-ahead
     for (;;) {
-        std::array<std::uint8_t, 8> chunkHeader{};
-        if (fileStream.readChunkHeader(chunkHeader) != StreamStatus::Ok)
+        if (headerBytesRead < chunkHeader.size() &&
+            fileStream.readBytes(chunkHeader.data() + headerBytesRead,
+                                 static_cast<std::uint32_t>(chunkHeader.size() - headerBytesRead)) !=
+                StreamStatus::Ok)
             return reject(TakeProblem::NoData);
+        headerBytesRead = 0;
         FourCc id{};
         std::copy_n(chunkHeader.begin(), 4, id.begin());
         const std::uint32_t declaredBytes = loadU32le(&chunkHeader[4]);
@@ -113,8 +124,8 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
         if (first && id == ds64Id && declaredBytes >= ds64FixedBytes) {
             if (!readDs64(declaredBytes))
                 return reject(TakeProblem::Damaged);
-            if (!skipPadByte(declaredBytes))
-                return reject(TakeProblem::Damaged);
+            if (!skipPadByte(declaredBytes, chunkHeader, headerBytesRead))
+                return reject(TakeProblem::NoData);
             continue;
         }
         if (id == tfidId) {
@@ -136,8 +147,8 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
             // A skip past the end makes the next header read fail.
             (void)fileStream.skip(declaredBytes);
         }
-        if (!skipPadByte(declaredBytes))
-            return reject(TakeProblem::Damaged);
+        if (!skipPadByte(declaredBytes, chunkHeader, headerBytesRead))
+            return reject(TakeProblem::NoData);
     }
 }
 
@@ -189,18 +200,23 @@ bool BwfFile::readFormat(std::uint32_t declaredBytes)
 }
 
 // RIFF pads an odd-sized chunk with one byte, but some writers leave it out. The pad byte is
-// skipped only when the unpadded position doesn't hold a chunk id and the next byte does.
-bool BwfFile::skipPadByte(std::uint32_t declaredBytes)
+// skipped only when the unpadded position doesn't hold a chunk id and the next byte does. The
+// five bytes looked at are kept as the start of the next chunk header rather than read again
+// after a reposition, so a file of many odd chunks parses as fast as one of even chunks.
+bool BwfFile::skipPadByte(std::uint32_t declaredBytes, std::array<std::uint8_t, 8>& nextHeader,
+                          std::size_t& headerBytesRead)
 {
     if (declaredBytes % 2 == 0)
         return true;
-    std::int64_t at = 0;
-    if (fileStream.tell(at) != StreamStatus::Ok)
-        return false;
     std::array<std::uint8_t, 5> ahead{};
-    const bool padded = fileStream.readBytes(ahead.data(), 5) == StreamStatus::Ok &&
-                        !isPrintableId(&ahead[0]) && isPrintableId(&ahead[1]);
-    return fileStream.seekTo(std::uint64_t(at) + (padded ? 1 : 0)) == StreamStatus::Ok;
+    // Fewer than five bytes left can't hold a chunk header either way.
+    if (fileStream.readBytes(ahead.data(), 5) != StreamStatus::Ok)
+        return false;
+    const bool padded = !isPrintableId(&ahead[0]) && isPrintableId(&ahead[1]);
+    const std::size_t from = padded ? 1 : 0;
+    std::copy(ahead.begin() + std::ptrdiff_t(from), ahead.end(), nextHeader.begin());
+    headerBytesRead = ahead.size() - from;
+    return true;
 }
 
 // Only formats the renderer can play are accepted: compressed data must never be played as PCM
@@ -277,22 +293,23 @@ bool BwfFile::readSamples(std::uint8_t* into, std::uint64_t byteOffset, std::uin
 {
     bytesRead = 0;
     if (into == nullptr || byteCount == 0)
-        return false;
+        return failRead(0);
+    errno = 0;
     if (fileStream.state() != StreamState::Reading && !openSamples())
-        return false;
+        return failRead(errno);
     const std::uint64_t target = dataStartByte + byteOffset;
     // After a failed seek or read the stream stands somewhere unknown; forgetting readPos makes
     // the next call reposition instead of reading from there.
     if (target != readPos) {
         if (fileStream.seekTo(target) != StreamStatus::Ok) {
             readPos = unknownReadPos;
-            return false;
+            return failRead(errno);
         }
         readPos = target;
     }
     if (fileStream.readBlock(into, byteCount, bytesRead) != StreamStatus::Ok) {
         readPos = unknownReadPos;
-        return false;
+        return failRead(errno);
     }
     readPos += bytesRead;
     return true;
@@ -304,9 +321,9 @@ bool BwfFile::close()
     const bool result = (state == StreamState::Writing || state == StreamState::Updating)
                             ? writeHeader(true)
                             : true;
-    fileStream.close();
+    const bool closed = fileStream.close() == StreamStatus::Ok;
     readPos = 0;
-    return result;
+    return result && closed;
 }
 
 bool BwfFile::create()
@@ -321,9 +338,13 @@ bool BwfFile::create()
     header.bext.setOrigination(origin);
     // Decided once: a cancelled or failed run leaves an RF64 file that says so.
     rf64Output = plannedBytes > maxRiffDataBytes;
-    if (fileStream.open(filePath, OpenKind::Create) != StreamStatus::Ok)
+    if (fileStream.open(filePath, OpenKind::Create) != StreamStatus::Ok || !writeHeader(false))
         return false;
-    return writeHeader(false);
+    std::int64_t at = 0;
+    if (fileStream.tell(at) != StreamStatus::Ok)
+        return false;
+    dataStartByte = std::uint64_t(at); // the samples follow the header, whatever its layout
+    return true;
 }
 
 bool BwfFile::writeSamples(const std::uint8_t* from, std::uint64_t byteCount)
@@ -352,6 +373,44 @@ bool BwfFile::writeHeader(bool final)
     }
     const auto bytes = rf64Output ? image.rf64Image() : image.image();
     return fileStream.write(bytes.data(), bytes.size()) == StreamStatus::Ok;
+}
+
+bool BwfFile::updateHeader()
+{
+    if (fileStream.state() != StreamState::Writing && fileStream.state() != StreamState::Updating)
+        return false;
+    if (header.dataSize == 0)
+        return true;
+    // The stream is unbuffered, so the samples were handed to the system before the header
+    // that declares them: a process cut off at any moment leaves only audio it holds declared.
+    // No sync to the device here: it would slow a conform by half again, and a reader keeps
+    // only the whole frames a file really holds should a power cut lose the last writes.
+    std::int64_t end = 0;
+    return fileStream.tell(end) == StreamStatus::Ok && writeHeader(true) &&
+           fileStream.seekTo(std::uint64_t(end)) == StreamStatus::Ok;
+}
+
+bool BwfFile::framesOnDisk(std::uint64_t& frameCount)
+{
+    std::uint64_t stored = 0;
+    const std::uint32_t frame = frameBytes();
+    if (fileStream.state() == StreamState::Closed || frame == 0 ||
+        fileStream.storedLength(stored) != StreamStatus::Ok)
+        return false;
+    frameCount = stored > dataStartByte ? (stored - dataStartByte) / frame : 0;
+    return true;
+}
+
+bool BwfFile::cutBackTo(std::uint64_t frameCount)
+{
+    std::uint64_t present = 0;
+    if (!framesOnDisk(present) || frameCount > present)
+        return false;
+    const std::uint64_t byteCount = frameCount * frameBytes();
+    if (fileStream.truncate(dataStartByte + byteCount) != StreamStatus::Ok)
+        return false;
+    header.dataSize = static_cast<std::uint32_t>(byteCount); // within what writeSamples allowed
+    return fileStream.seekTo(dataStartByte + byteCount) == StreamStatus::Ok;
 }
 
 } // namespace tabrix

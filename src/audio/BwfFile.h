@@ -37,6 +37,12 @@ struct TakeRejection {
     std::int64_t detail = 0;
 };
 
+/// Why the last sample read of a take failed.
+struct SampleReadFailure {
+    bool endReached = false; ///< the file ended before the span: it is shorter than it was
+    int systemError = 0;     ///< the system's error number; 0 when it gave none
+};
+
 /// A Broadcast WAV file: a take read from the project (reading side) or the conform's output
 /// (writing side). Takes are chained in the TakeList through their KeyedNode links.
 class BwfFile : public KeyedNode {
@@ -70,8 +76,11 @@ public:
     /// the file when needed and repositions only when the span doesn't follow the last one.
     [[nodiscard]] bool readSamples(std::uint8_t* into, std::uint64_t byteOffset,
                                    std::uint64_t byteCount, std::uint64_t& bytesRead);
+    /// Why the last failed `readSamples` failed.
+    const SampleReadFailure& lastReadFailure() const noexcept { return readFailure; }
     /// Closes the file; a file being written gets its final header first (false when it has no
-    /// samples or the rewrite failed). A second call does nothing and returns true.
+    /// samples, the rewrite failed or the system reports that closing failed). A second call
+    /// does nothing and returns true.
     bool close();
 
     // --- writing side ---
@@ -87,6 +96,16 @@ public:
     [[nodiscard]] bool writeHeader(bool final);
     /// True once `create` chose the RF64 form.
     bool writesRf64() const noexcept { return rf64Output; }
+    /// While writing: rewrites the header with the sizes of the samples written so far and goes
+    /// back to the end, so a file left by a crash declares them.
+    /// True without doing anything before the first sample.
+    [[nodiscard]] bool updateHeader();
+    /// While writing: the whole frames of sample data that really reached the file, which after
+    /// a failed write may be more or fewer than the samples written successfully.
+    [[nodiscard]] bool framesOnDisk(std::uint64_t& frameCount);
+    /// While writing: cuts the file back to its header and `frameCount` frames (no more than
+    /// `framesOnDisk`) and counts exactly those as its samples, so `close` declares them.
+    [[nodiscard]] bool cutBackTo(std::uint64_t frameCount);
 
     // --- what other parts read ---
 
@@ -107,9 +126,11 @@ private:
     bool readFormat(std::uint32_t declaredBytes);
     bool readDs64(std::uint32_t declaredBytes);
     std::uint64_t dataBytes(std::uint32_t declaredBytes, std::uint64_t fileBytes) const;
-    bool skipPadByte(std::uint32_t declaredBytes);
+    bool skipPadByte(std::uint32_t declaredBytes, std::array<std::uint8_t, 8>& nextHeader,
+                     std::size_t& headerBytesRead);
     bool renderable() noexcept;
     bool reject(TakeProblem problem, std::int64_t detail = 0) noexcept;
+    bool failRead(int systemError) noexcept;
     std::int64_t computeKey() const;
 
     FileStream fileStream;
@@ -119,6 +140,7 @@ private:
     std::filesystem::path filePath;
     CalendarTime origin;
     TakeRejection rejected;
+    SampleReadFailure readFailure;
     std::int64_t sortKey = undatedKey;
     std::uint64_t ds64DataBytes = 0;
     std::uint64_t plannedBytes = 0;

@@ -41,6 +41,13 @@ StreamStatus FileStream::open(const std::filesystem::path& path, OpenKind kind)
     handle = platform::openFile(path, mode);
     if (handle == nullptr)
         return StreamStatus::IoFailure;
+    // Output is written in whole blocks, so a buffer gains nothing; without one, the sizes a
+    // writer counts are the bytes the system took, and no late flush can add to a file after
+    // it was cut back.
+    if (reached != StreamState::Reading && std::setvbuf(handle, nullptr, _IONBF, 0) != 0) {
+        close();
+        return StreamStatus::IoFailure;
+    }
     if (kind == OpenKind::ReadHeader) {
         std::array<std::uint8_t, 8> riffHeader{};
         if (!readExactly(handle, riffHeader.data(), riffHeader.size())) {
@@ -56,11 +63,10 @@ StreamStatus FileStream::open(const std::filesystem::path& path, OpenKind kind)
 
 StreamStatus FileStream::close() noexcept
 {
-    if (handle != nullptr)
-        std::fclose(handle);
+    const bool closed = handle == nullptr || std::fclose(handle) == 0;
     handle = nullptr;
     streamState = StreamState::Closed;
-    return StreamStatus::Ok;
+    return closed ? StreamStatus::Ok : StreamStatus::IoFailure;
 }
 
 void FileStream::flush() noexcept
@@ -177,6 +183,21 @@ StreamStatus FileStream::length(std::uint64_t& byteCount) noexcept
         return StreamStatus::IoFailure;
     byteCount = std::uint64_t(end);
     return StreamStatus::Ok;
+}
+
+StreamStatus FileStream::storedLength(std::uint64_t& byteCount) noexcept
+{
+    const std::int64_t stored = handle != nullptr ? platform::fileLength(handle) : -1;
+    if (stored < 0)
+        return StreamStatus::IoFailure;
+    byteCount = std::uint64_t(stored);
+    return StreamStatus::Ok;
+}
+
+StreamStatus FileStream::truncate(std::uint64_t byteCount) noexcept
+{
+    return handle != nullptr && platform::truncateFile(handle, byteCount) ? StreamStatus::Ok
+                                                                          : StreamStatus::IoFailure;
 }
 
 } // namespace tabrix

@@ -32,9 +32,12 @@ public:
     FileStream& operator=(const FileStream&) = delete;
 
     /// Closes any open file first, also for a refused kind. A failed open (or a failed header
-    /// read) leaves it Closed.
+    /// read) leaves it Closed. A file opened for writing is not buffered by the stream: a write
+    /// that succeeds has handed every byte to the system, and one that fails leaves nothing
+    /// behind to be written later.
     [[nodiscard]] StreamStatus open(const std::filesystem::path& path, OpenKind kind);
-    /// Always Ok; the result of closing the handle is ignored.
+    /// Closes the handle (if any) and leaves the stream Closed in every case; IoFailure when
+    /// the system reports that closing failed.
     StreamStatus close() noexcept;
     void flush() noexcept;
 
@@ -62,7 +65,14 @@ public:
 
     /// Length of the open file in bytes; the position is left where it was.
     [[nodiscard]] StreamStatus length(std::uint64_t& byteCount) noexcept;
+    /// Length of the file as the system holds it, without repositioning: after a failed write
+    /// this is what really reached the file.
+    [[nodiscard]] StreamStatus storedLength(std::uint64_t& byteCount) noexcept;
+    /// Cuts the file to `byteCount` bytes; the position is not moved.
+    [[nodiscard]] StreamStatus truncate(std::uint64_t byteCount) noexcept;
 
+    /// True when a read stopped at the end of the file (rather than on an error).
+    bool atEnd() const noexcept { return handle != nullptr && std::feof(handle) != 0; }
     StreamState state() const noexcept { return streamState; }
     std::uint32_t runningCount() const noexcept { return riffCount; }
     const FourCc& riffId() const noexcept { return riffChunkId; }

@@ -3,7 +3,14 @@
 #endif
 #include "audio/PlatformFile.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace tabrix::platform {
 
@@ -34,6 +41,31 @@ std::int64_t tellFile(std::FILE* file) noexcept
     return _ftelli64(file);
 #else
     return static_cast<std::int64_t>(ftello(file));
+#endif
+}
+
+std::int64_t fileLength(std::FILE* file) noexcept
+{
+#ifdef _WIN32
+    struct _stat64 status {};
+    if (_fstat64(_fileno(file), &status) != 0)
+        return -1;
+#else
+    struct stat status {};
+    if (fstat(fileno(file), &status) != 0)
+        return -1;
+#endif
+    return static_cast<std::int64_t>(status.st_size);
+}
+
+bool truncateFile(std::FILE* file, std::uint64_t byteCount) noexcept
+{
+    if (std::fflush(file) != 0 || byteCount > std::uint64_t(INT64_MAX))
+        return false;
+#ifdef _WIN32
+    return _chsize_s(_fileno(file), static_cast<__int64>(byteCount)) == 0;
+#else
+    return ftruncate(fileno(file), static_cast<off_t>(byteCount)) == 0;
 #endif
 }
 

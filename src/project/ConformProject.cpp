@@ -233,7 +233,10 @@ bool ConformProject::prepareDualMonoOutput(const std::string& leftPath,
         return false;
     outputFile2 = createOutputFile(rightPath, 1);
     if (!outputFile2) {
-        outputFile1.reset(); // the left file stays on disk with its placeholder header
+        // Half a pair is of no use: take away the left file just created.
+        outputFile1.reset();
+        std::error_code ignored;
+        std::filesystem::remove(pathFromUtf8(leftPath), ignored);
         return false;
     }
     outputSegment = std::make_unique<TimelineSegment>(outputFile1.get(), outputFile2.get(),
@@ -256,26 +259,34 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
     const std::uint64_t blocks = (to - from) / blockFrames;
     const double step = blocks == 0 ? 100.0 : 100.0 / double(blocks);
     renderState.resetRender();
-    if (!outputConverter.bindOutput(outputSegment.get()))
-        return false;
+    if (!outputConverter.bindOutput(outputSegment.get())) {
+        failure = {FailureKind::WriteOutput, utf8FromPath(outputFile1->path().filename()), ENOMEM};
+        return false; // its buffer could not be had
+    }
 
-    bool written = true;
+    std::uint64_t blocksWritten = 0;
     SamplePos position = from;
-    while (position < to) {
-        if (cancelRequested.load())
-            break;
+    while (position < to && !cancelRequested.load()) {
         const SamplePos previous = position;
-        renderState.renderBlock(takeTimeline.get(), position, static_cast<std::int8_t>(fadeRateCode));
-        const std::uint64_t frameCount = std::min(position, to) - previous;
-        errno = 0;
-        if (!outputConverter.convertBlock(renderState.frames(), frameCount)) {
-            written = false; // disk full or device error: keep what was written, readable
-            failure = {FailureKind::WriteOutput, utf8FromPath(outputFile1->path().filename()),
-                       errno};
+        if (!renderState.renderBlock(takeTimeline.get(), position,
+                                     static_cast<std::int8_t>(fadeRateCode))) {
+            noteReadFailure(); // the block is not written: the output ends before it
             break;
         }
+        const std::uint64_t frameCount = std::min(position, to) - previous;
+        const auto leftBytes = outputFile1->dataSize();
+        errno = 0;
+        if (!outputConverter.convertBlock(renderState.frames(), frameCount)) {
+            // The left file is written first; if it took the block, the right one failed.
+            const bool leftFailed = outputFile1->dataSize() == leftBytes || !outputFile2;
+            noteWriteFailure(leftFailed ? *outputFile1 : *outputFile2, errno);
+            break;
+        }
+        if (++blocksWritten % headerUpdateBlocks == 0 && !updateOutputHeaders())
+            break;
         progressPercent.store(progressPercent.load() + step);
     }
+    closeOutputFiles();
     outputConverter.closeOutputs();
     outputSegment.reset();
     for (TimelineSegment* s = takeTimeline->first(); s != nullptr; s = s->next) {
@@ -283,7 +294,63 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
         s->take->close();
     }
     renderState.resetRender();
-    return written;
+    return failure.kind == FailureKind::None;
+}
+
+void ConformProject::noteReadFailure()
+{
+    const TimelineSegment* segment = renderState.failedSegment;
+    if (segment == nullptr || segment->take == nullptr) {
+        failure = {FailureKind::ReadTake, std::string(), 0};
+        return;
+    }
+    const SampleReadFailure& why = segment->cache.lastFailure;
+    failure = {why.endReached ? FailureKind::TakeChanged : FailureKind::ReadTake,
+               utf8FromPath(segment->take->path().filename()), why.systemError};
+}
+
+// Keeps exactly the whole frames that reached the disk (the same number in both files of a
+// pair), so the header `close` writes declares nothing that isn't there.
+void ConformProject::noteWriteFailure(const BwfFile& failed, int systemError)
+{
+    failure = {FailureKind::WriteOutput, utf8FromPath(failed.path().filename()), systemError};
+    std::uint64_t frames = 0;
+    std::uint64_t rightFrames = 0;
+    if (!outputFile1->framesOnDisk(frames))
+        return;
+    if (outputFile2) {
+        if (!outputFile2->framesOnDisk(rightFrames))
+            return;
+        frames = std::min(frames, rightFrames);
+        (void)outputFile2->cutBackTo(frames);
+    }
+    (void)outputFile1->cutBackTo(frames);
+}
+
+bool ConformProject::updateOutputHeaders()
+{
+    for (BwfFile* file : {outputFile1.get(), outputFile2.get()}) {
+        errno = 0;
+        if (file != nullptr && !file->updateHeader()) {
+            noteWriteFailure(*file, errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+// A close that fails after the last block (its header rewrite or the system's close) fails
+// the run. A file without samples (a cancel before the first block) keeps its placeholder.
+void ConformProject::closeOutputFiles()
+{
+    for (BwfFile* file : {outputFile1.get(), outputFile2.get()}) {
+        if (file == nullptr)
+            continue;
+        errno = 0;
+        const bool closed = file->close();
+        if (!closed && file->dataSize() != 0 && failure.kind == FailureKind::None)
+            failure = {FailureKind::WriteOutput, utf8FromPath(file->path().filename()), errno};
+    }
 }
 
 } // namespace tabrix

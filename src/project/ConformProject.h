@@ -88,17 +88,30 @@ public:
     /// Creates the single output file (Stereo, Mono Left/Right/Sum). False when no path is
     /// given, nothing is loaded, or the file could not be created.
     bool prepareOutput(const std::string& path);
-    /// Creates the left and right files of a Dual Mono conform.
+    /// Creates the left and right files of a Dual Mono conform. When the right file cannot be
+    /// created, the left one just created is removed again.
     bool prepareDualMonoOutput(const std::string& leftPath, const std::string& rightPath);
     /// Renders the timeline into the prepared output(s), adding to `progressPercent` after
     /// each block. True when it reached the end or was cancelled; false when nothing was
-    /// prepared or there was nothing to render, or when a write failed (the files are then
-    /// finalised for the frames written). Runs on the worker thread.
+    /// prepared or there was nothing to render, or when a take could not be read or an output
+    /// could not be written or closed (`lastFailure` says which). A failed run leaves each
+    /// output finalised for exactly the frames on disk: every block before an unreadable take,
+    /// the whole frames that reached the disk before a failed write. During the run the
+    /// headers are brought up to date every `headerUpdateBlocks` blocks. Runs on the worker
+    /// thread.
     bool run(std::atomic<double>& progressPercent);
     /// Asks a running conform to stop at the next block boundary. Any thread.
     void requestCancel() noexcept { cancelRequested.store(true); }
 
+    /// Blocks between two header updates during a run: a file left by a crash declares all
+    /// but at most this many of the blocks it holds.
+    static constexpr std::uint64_t headerUpdateBlocks = 32;
+
 private:
+    void noteReadFailure();
+    void noteWriteFailure(const BwfFile& failed, int systemError);
+    [[nodiscard]] bool updateOutputHeaders();
+    void closeOutputFiles();
     void scanAudioFiles(const std::filesystem::path& audioFolder);
     void releaseOutputs();
     std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint8_t channels);

@@ -71,6 +71,7 @@ void copyFrames(const std::uint8_t* from, WorkFrame* into, std::uint64_t frameCo
 void RenderState::resetRender() noexcept
 {
     lastSegment = nullptr;
+    failedSegment = nullptr;
     fadeInDone = 0;
 }
 
@@ -94,8 +95,11 @@ bool RenderState::renderBlock(const TakeTimeline* timeline, SamplePos& position,
         }
         const SegmentReadCache* cache = SegmentReadCache::readSpan(*segment, position);
         if (cache == nullptr) {
-            appendSilence(room, position); // unreadable: the rest of the block is silent
-            continue;
+            // Silence here would pass lost audio off as a finished conform.
+            failedSegment = segment;
+            block.filled = 0;
+            block.closed = false;
+            return false;
         }
         std::uint64_t runFrames = cache->cachedFrames(position);
         // End the block where the segment's fade-out begins, so a fade-out is never split.

@@ -20,13 +20,17 @@ public:
     /// Renders the block that starts at `position` (at most 16384 frames; fewer when a
     /// segment's fade-out would straddle the block's end) and advances `position` by the
     /// frames placed. Past the timeline's end the block is completed with silence.
-    /// `fadeRate` is 16, 8 or 4. Always true.
-    bool renderBlock(const TakeTimeline* timeline, SamplePos& position, std::int8_t fadeRate);
+    /// `fadeRate` is 16, 8 or 4. False when a take could not be read: the block is incomplete
+    /// and must not be written, and `failedSegment` is the segment whose take failed (its
+    /// cache's `lastFailure` says why).
+    [[nodiscard]] bool renderBlock(const TakeTimeline* timeline, SamplePos& position,
+                                   std::int8_t fadeRate);
 
     /// The frames of the last rendered block start at frames()[0].
     const WorkFrame* frames() const noexcept { return block.frames.get(); }
 
     TimelineSegment* lastSegment = nullptr;
+    const TimelineSegment* failedSegment = nullptr;
     std::uint64_t fadeInDone = 0;
 
 private:

@@ -3,6 +3,7 @@
 #include "project/TimelineSegment.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 
 namespace tabrix {
@@ -54,8 +55,14 @@ SegmentReadCache* SegmentReadCache::readSpan(TimelineSegment& segment, SamplePos
     cache.file = take;
     std::uint8_t* into = cache.buffer();
     const std::uint64_t frameBytes = take->frameBytes();
-    if (into == nullptr || frameBytes == 0 || p < segment.start || p >= segment.end)
+    if (into == nullptr) {
+        cache.lastFailure = {false, ENOMEM};
         return nullptr;
+    }
+    if (frameBytes == 0 || p < segment.start || p >= segment.end) {
+        cache.lastFailure = {};
+        return nullptr;
+    }
     const std::uint64_t byteOffset = frameBytes * (segment.sourceOffset + (p - segment.start));
     // Whole frames only, and never past the segment's end even where the take goes on.
     const std::uint64_t capacityFrames = cache.cacheCapacity() / frameBytes;
@@ -63,7 +70,9 @@ SegmentReadCache* SegmentReadCache::readSpan(TimelineSegment& segment, SamplePos
     std::uint64_t bytesRead = 0;
     if (wantedFrames == 0 ||
         !take->readSamples(into, byteOffset, wantedFrames * frameBytes, bytesRead)) {
+        cache.lastFailure = take->lastReadFailure();
         take->close();
+        cache.releaseBuffer(); // the run ends here: hand the memory back at once
         return nullptr;
     }
     cache.cacheStart = p;

@@ -27,7 +27,8 @@ public:
 
     /// Makes sure `segment`'s cache holds at least one frame at `p`, refilling from the take
     /// when needed (never past the segment's end; the take is closed once its last frames are
-    /// cached or a read fails). None on failure.
+    /// cached). None on failure: the take is closed, the buffer released and `lastFailure`
+    /// says why.
     static SegmentReadCache* readSpan(TimelineSegment& segment, SamplePos p);
 
     /// The 131072-byte buffer, allocated on first use; none if allocation failed.
@@ -39,6 +40,7 @@ public:
     SamplePos cacheStart = 0;
     std::uint64_t cacheFrames = 0;
     BwfFile* file = nullptr;
+    SampleReadFailure lastFailure;
 
 private:
     std::unique_ptr<std::uint8_t[]> storage;

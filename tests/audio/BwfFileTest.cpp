@@ -80,6 +80,40 @@ TEST(OutputWriting, RefusesMissingFolderAndWritesThatWouldWrapTheSizes)
     EXPECT_EQ(readFile(dir.path() / "out.wav").size(), 1040u);
 }
 
+// A header update mid-write declares what is written so far and leaves the writing where it
+// was: the finished file is the same byte for byte as one written without updates.
+TEST(OutputWriting, HeaderUpdatesDeclareTheSamplesSoFarAndLeaveTheResultUnchanged)
+{
+    TempDir dir;
+    const Bytes first(4096, 0x11), second(1000, 0x22);
+    const auto writeOut = [&](const std::string& name, bool update) {
+        BwfFile out(dir.path() / name, 2, 48000, 16, 7);
+        ASSERT_TRUE(out.create());
+        EXPECT_TRUE(out.updateHeader()); // nothing written yet: nothing to declare
+        EXPECT_EQ(loadU32le(&readFile(dir.path() / name)[1020]), 0u);
+        ASSERT_TRUE(out.writeSamples(first.data(), first.size()));
+        if (update) {
+            ASSERT_TRUE(out.updateHeader());
+            const Bytes sofar = readFile(dir.path() / name);
+            EXPECT_EQ(sofar.size(), 1024u + 4096);
+            EXPECT_EQ(loadU32le(&sofar[4]), 1016u + 4096);
+            EXPECT_EQ(loadU32le(&sofar[1020]), 4096u);
+        }
+        ASSERT_TRUE(out.writeSamples(second.data(), second.size()));
+        EXPECT_TRUE(out.close());
+        EXPECT_FALSE(out.updateHeader()) << "closed";
+    };
+    writeOut("plain.wav", false);
+    writeOut("updated.wav", true);
+    const auto unstamped = [&](const std::string& name) {
+        Bytes file = readFile(dir.path() / name);
+        std::fill_n(file.begin() + 340, 18, 0); // the creation times may differ by a second
+        return file;
+    };
+    EXPECT_EQ(unstamped("updated.wav").size(), 1024u + 5096);
+    EXPECT_TRUE(unstamped("updated.wav") == unstamped("plain.wav"));
+}
+
 // declaredBytes >= 0 overrides the size field. Stereo 24-bit: `data` holds two 6-byte frames.
 struct Chunk { const char* id; Bytes body; std::int64_t declaredBytes = -1; bool padOdd = true; };
 static const Chunk fmt{"fmt ", fmtBody({.channels = 2, .bits = 24})}, data{"data", Bytes(12)};
@@ -130,6 +164,15 @@ TEST(ChunkWalk, AcceptsAndRejectsByTheChunkLayout)
         {"empty fmt", wav({{"fmt ", {}}, data}), false},
         {"odd chunk with pad byte", wav({fmt, {"iXML", Bytes(5)}, data}), true},
         {"odd chunk without pad byte", wav({fmt, {"iXML", Bytes(5), -1, false}, data}), true},
+        // The look-ahead at an odd chunk already holds part of the next header.
+        {"odd chunks in a row, padded or not",
+         wav({fmt, {"iXML", Bytes(5)}, {"LIST", Bytes(7), -1, false}, {"junk", Bytes(3)}, data}),
+         true},
+        {"TFID right after an unpadded odd chunk",
+         wav({fmt, {"iXML", Bytes(5), -1, false}, {"TFID", tfidBody(0xCD)}, data}), true, 0, 0xCD},
+        {"odd bext, padded", wav({{"bext", bextBody({.timeReference = 5, .bodyBytes = 603})}, fmt,
+                                  data}), true, 5},
+        {"odd chunk last, no data", wav({fmt, {"iXML", Bytes(5)}}), false},
         {"TFID before data", wav({fmt, {"TFID", tfidBody(0xAB)}, data}), true, 0, 0xAB},
         {"TFID after data", wav({fmt, data, {"TFID", tfidBody(0xAB)}}), true},
         // 13 of the 600 declared bytes are there: two whole frames.

@@ -121,4 +121,24 @@ TEST(OutputConversion, WritesTheTopBitsOfEachModesChannels)
     }
 }
 
+// A take gone after loading fails the block that needs it, and its segment gives its read
+// buffer back at once instead of holding it for the rest of the run.
+TEST(UnreadableTake, FailsTheBlockAndReleasesItsSegmentsBuffer)
+{
+    TempDir dir;
+    ConformProject project;
+    ASSERT_TRUE(loadProject(project, dir, 48000, {{.frames = 3000, .tfid = 1},
+                                                  {.start = 3000, .frames = 40000, .tfid = 2}}));
+    std::filesystem::remove(dir.path() / "Audio Files" / takeName(1));
+    RenderState state;
+    state.resetRender();
+    SamplePos position = 0;
+    EXPECT_FALSE(state.renderBlock(project.timeline(), position, 16));
+    const TimelineSegment* failed = state.failedSegment;
+    ASSERT_EQ(failed, project.timeline()->first()->next);
+    EXPECT_FALSE(failed->cache.hasBuffer());
+    EXPECT_EQ(failed->cache.lastFailure.systemError, ENOENT);
+    EXPECT_FALSE(failed->cache.lastFailure.endReached);
+}
+
 } // namespace tabrix::testing

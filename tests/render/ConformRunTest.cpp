@@ -1,7 +1,7 @@
 #include "audio/ByteOrder.h"
 
+#include "ConformFixture.h"
 #include "FileSizeLimit.h"
-#include "RenderHarness.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -18,32 +18,6 @@ static const std::vector<TakeDef> mixedTakes = {
     {.start = t + 45000, .frames = 40000, .tfid = 1, .time = "10:00:00"},
     {.start = t + 90000, .frames = 40000, .time = "10:30:00"},
     {.start = t + 135000, .frames = 5000, .time = "10:40:00", .channels = 1, .bits = 16}};
-
-// Conforms at 48 kHz into "L.wav" (and "R.wav" for Dual Mono) of a fresh folder.
-class Conform : public ::testing::Test {
-protected:
-    bool prepare(const std::vector<TakeDef>& takes, bool bits24, int mode)
-    {
-        progress = 0.0;
-        project.setOutputOptions(bits24, mode);
-        return loadProject(project, dir, 48000, takes) &&
-               (mode == 4 ? project.prepareDualMonoOutput(out("L.wav"), out("R.wav"))
-                          : project.prepareOutput(out("L.wav")));
-    }
-    std::string out(const std::string& name) const { return (dir.path() / name).string(); }
-    // The data size in the header of a finished "L.wav", once the RIFF size agrees with it.
-    std::uint32_t finalisedDataBytes() const
-    {
-        const Bytes file = readFile(out("L.wav"));
-        const std::uint32_t dataBytes = file.size() < 1024 ? 0 : loadU32le(&file[1020]);
-        EXPECT_EQ(file.size() < 1024 ? 0 : loadU32le(&file[4]), 1016u + dataBytes);
-        return dataBytes;
-    }
-
-    TempDir dir;
-    ConformProject project;
-    std::atomic<double> progress{0.0};
-};
 
 class ConformLayouts : public Conform,
                        public ::testing::WithParamInterface<std::tuple<bool, int>> {};
@@ -139,37 +113,6 @@ TEST_F(Conform, OutputPlannedPastFourGiBIsRf64WithTrueSizesAfterACancel)
             EXPECT_EQ(std::uint64_t(info.frames), dataBytes / frameBytes);
         }
     }
-}
-
-TEST_F(Conform, DualMonoRightFileInMissingFolderFailsAndKeepsLeftFile)
-{
-    ASSERT_TRUE(prepare({{.frames = 3000}}, true, 0));
-    EXPECT_FALSE(project.prepareDualMonoOutput(out("L2.wav"), out("missing/R.wav")));
-    EXPECT_TRUE(std::filesystem::exists(out("L2.wav")));
-    EXPECT_FALSE(project.run(progress)) << "no output may stay prepared";
-}
-
-TEST_F(Conform, WriteFailureMidRunFailsWithTheWrittenBlocksFinalised)
-{
-    ASSERT_TRUE(prepare({{.frames = 10 * blockFrames, .tfid = 1}}, true, 0));
-    {
-        FileSizeLimit limit(1024 + 2 * 98304 + 50000); // two 24-bit stereo blocks and a part
-        if (!limit.active())
-            GTEST_SKIP() << "file size limits are not available here";
-        EXPECT_FALSE(project.run(progress));
-    }
-    EXPECT_EQ(finalisedDataBytes(), 2u * 98304);
-}
-
-TEST_F(Conform, TakeCutShortAfterLoadingStillConformsTheWholeTimeline)
-{
-    const std::vector<TakeDef> takes = {{.frames = 6 * blockFrames, .tfid = 1},
-                                        {.start = 6 * blockFrames, .frames = 30000, .tfid = 2}};
-    ASSERT_TRUE(prepare(takes, true, 0));
-    const auto cut = dir.path() / "Audio Files" / takeName(0);
-    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 48304 * 6); // 50000 left
-    ASSERT_TRUE(project.run(progress));
-    EXPECT_EQ(finalisedDataBytes(), (6 * blockFrames + 30000) * 6);
 }
 
 TEST_F(Conform, LeavesSourcesUntouchedAndNoSegmentHoldingABuffer)

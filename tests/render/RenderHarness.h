@@ -69,9 +69,9 @@ inline Rendered renderTimeline(const ConformProject& project)
     state.resetRender();
     for (SamplePos p = timeline->first()->start, to = timeline->last()->end; p < to;) {
         const SamplePos from = p;
-        state.renderBlock(timeline, p, std::int8_t(project.fadeRate()));
-        if (p <= from || p - from > blockFrames)
-            break; // a stall or an overrun: the frames will differ
+        if (!state.renderBlock(timeline, p, std::int8_t(project.fadeRate())) || p <= from ||
+            p - from > blockFrames)
+            break; // a failure, a stall or an overrun: the frames will differ
         r.blockStarts.push_back(from);
         r.frames.insert(r.frames.end(), state.frames(), state.frames() + (std::min(p, to) - from));
     }
@@ -137,8 +137,8 @@ inline Bytes outputData(const std::filesystem::path& path)
     return file.size() < 1024 ? Bytes{} : Bytes(file.begin() + 1024, file.end());
 }
 
-/// What an OutputConverter writes for `frames` handed over one at a time: the first file and,
-/// for Dual Mono, the second.
+/// What an OutputConverter writes for `frames` handed over in pieces that cross the run's
+/// block edges: the first file and, for Dual Mono, the second.
 inline std::pair<Bytes, Bytes> convertEach(const std::vector<WorkFrame>& frames, std::uint8_t bits,
                                            int mode)
 {
@@ -148,8 +148,9 @@ inline std::pair<Bytes, Bytes> convertEach(const std::vector<WorkFrame>& frames,
     TimelineSegment output(&first, mode == 4 ? &second : nullptr, mode);
     OutputConverter converter;
     bool written = first.create() && second.create() && converter.bindOutput(&output);
-    for (const WorkFrame& f : frames)
-        written = written && converter.convertBlock(&f, 1);
+    constexpr std::size_t piece = 1021; // output files are unbuffered: not one frame a write
+    for (std::size_t i = 0; i < frames.size() && written; i += piece)
+        written = converter.convertBlock(&frames[i], std::min(piece, frames.size() - i));
     converter.closeOutputs();
     second.close();
     return {written ? outputData(dir.path() / "1.wav") : Bytes{}, outputData(dir.path() / "2.wav")};

@@ -1,0 +1,64 @@
+#pragma once
+#include "audio/ByteOrder.h"
+
+#include "RenderHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace tabrix::testing {
+
+// Conforms at 48 kHz into "L.wav" (and "R.wav" for Dual Mono) of a fresh folder.
+struct ConformScene {
+    bool prepare(const std::vector<TakeDef>& takes, bool bits24, int mode)
+    {
+        progress = 0.0;
+        project.setOutputOptions(bits24, mode);
+        return loadProject(project, dir, 48000, takes) &&
+               (mode == 4 ? project.prepareDualMonoOutput(out("L.wav"), out("R.wav"))
+                          : project.prepareOutput(out("L.wav")));
+    }
+    std::string out(const std::string& name) const { return (dir.path() / name).string(); }
+    // The data size in the header of a finished "L.wav", once the RIFF size agrees with it.
+    std::uint32_t finalisedDataBytes() const
+    {
+        const Bytes file = readFile(out("L.wav"));
+        const std::uint32_t dataBytes = file.size() < 1024 ? 0 : loadU32le(&file[1020]);
+        EXPECT_EQ(file.size() < 1024 ? 0 : loadU32le(&file[4]), 1016u + dataBytes);
+        return dataBytes;
+    }
+
+    // The sample bytes of a file whose header declares exactly what it holds: RIFF size the
+    // file length - 8, data size the bytes after the 1024-byte header.
+    Bytes declaredData(const std::string& name) const
+    {
+        const Bytes file = readFile(out(name));
+        if (file.size() < 1024) {
+            ADD_FAILURE() << name << " has no whole header";
+            return {};
+        }
+        const std::uint32_t dataBytes = loadU32le(&file[1020]);
+        EXPECT_EQ(loadU32le(&file[4]), dataBytes == 0 ? 0 : file.size() - 8) << name;
+        EXPECT_EQ(dataBytes, file.size() - 1024) << name;
+        return Bytes(file.begin() + 1024, file.begin() + 1024 + std::min<std::size_t>(dataBytes, file.size() - 1024));
+    }
+    // The bytes of every take, to show a conform left them alone.
+    std::vector<Bytes> sources(std::size_t takeCount) const
+    {
+        std::vector<Bytes> all;
+        for (std::size_t k = 0; k < takeCount; ++k) {
+            const auto path = dir.path() / "Audio Files" / takeName(k);
+            all.push_back(std::filesystem::is_regular_file(path) ? readFile(path) : Bytes{});
+        }
+        return all;
+    }
+
+    TempDir dir;
+    ConformProject project;
+    std::atomic<double> progress{0.0};
+};
+
+class Conform : public ::testing::Test, public ConformScene {};
+
+} // namespace tabrix::testing
