@@ -19,8 +19,9 @@ namespace tabrix::cli {
 namespace {
 
 constexpr const char* description =
-    "Conforms a recording project: lays the Broadcast WAV takes of PROJECT/Audio Files on one\n"
-    "timeline by their time references (the most recent recording wins every overlap), fills\n"
+    "Conforms a recording project: lays the Broadcast WAV takes of PROJECT/Audio Files (or of\n"
+    "PROJECT itself when it has no such folder, as on a recorder's card) on one timeline by\n"
+    "their time references (the most recent recording wins every overlap), fills\n"
     "gaps with silence, fades at the splices between recordings and writes one continuous\n"
     "Broadcast WAV file, or a pair of mono files, whose time reference lines up with the\n"
     "project's timeline.";
@@ -133,7 +134,7 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     CLI::App* summary = app.add_subcommand(
         "summary", "Print the project's summary line as the window shows it, then one line per "
                    "skipped file: \"skipped: NAME: REASON\".");
-    summary->add_option("PROJECT", choices.projects, "the project folder (holding \"Audio Files\")")
+    summary->add_option("PROJECT", choices.projects, "the project folder (holding \"Audio Files\", or the takes themselves)")
         ->required()
         ->expected(1)
         ->type_name("");
