@@ -1,10 +1,14 @@
 #include "app/ProjectSummary.h"
 
 #include "app/MainDialog.h"
+#include "app/ProblemText.h"
 #include "audio/TakeList.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
+#include <system_error>
 
 namespace tabrix {
 
@@ -40,18 +44,44 @@ std::string rateText(std::uint32_t rateHz)
     return text;
 }
 
+namespace {
+
+// Why a folder without takes has none: no take folder at all, or what was wrong with the files.
+std::string noTakesText(const ConformProject& project)
+{
+    const std::string folder = utf8FromPath(project.takeFolder());
+    std::error_code error;
+    if (!project.takeFolder().empty() && !std::filesystem::is_directory(project.takeFolder(), error)) {
+        const std::filesystem::path chosen = project.takeFolder().parent_path();
+        std::string name = utf8FromPath(chosen.filename());
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
+        if (name == "audio files")
+            return utf8FromPath(chosen) + " is a take folder; choose the project folder that holds it.";
+        return "No \"Audio Files\" folder in " + utf8FromPath(chosen) + ".";
+    }
+    const std::vector<SkippedFile>& skipped = project.skippedFiles();
+    if (skipped.empty())
+        return "No takes found in " + folder + ".";
+    // One reason shared by every file is worth saying; a mixture is in "Details...".
+    const std::string reason = rejectionText(skipped.front().rejection);
+    const bool oneReason = std::all_of(skipped.begin(), skipped.end(), [&](const SkippedFile& f) {
+        return rejectionText(f.rejection) == reason;
+    });
+    const std::string because = oneReason ? ": " + reason + "." : ".";
+    if (skipped.size() == 1)
+        return "The only WAV file in " + folder + " is not a usable take" + because;
+    return "None of the " + std::to_string(skipped.size()) + " WAV files in " + folder +
+           " is a usable take" + because;
+}
+
+} // namespace
+
 std::string projectRefusalText(const ConformProject& project)
 {
     const std::string folder = utf8FromPath(project.takeFolder());
-    const std::size_t skippedCount = project.skippedFiles().size();
-    if (project.takes().count() == 0) {
-        if (skippedCount == 0)
-            return "No takes found in " + folder + ".";
-        if (skippedCount == 1)
-            return "The only WAV file in " + folder + " is not a usable take.";
-        return "None of the " + std::to_string(skippedCount) + " WAV files in " + folder +
-               " is a usable take.";
-    }
+    if (project.takes().count() == 0)
+        return noTakesText(project);
     if (project.rateMismatch()) {
         std::map<std::uint32_t, int> takesByRate;
         for (const Take* take = project.takes().head(); take; take = TakeList::nextOf(take))
