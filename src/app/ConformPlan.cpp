@@ -116,10 +116,9 @@ std::string ConformPlan::describe(std::size_t index) const
 {
     const PlanSegment& block = blocks.at(index);
     const SamplePos frameCount = block.end - block.start;
-    return block.takeName + "\nplays " + clockText(block.sourceFrame, rateHz) + "-" +
-           clockText(block.sourceFrame + frameCount, rateHz) + " of the take\nat " +
-           clockText(block.start, rateHz) + "-" + clockText(block.end, rateHz) +
-           " on the timeline";
+    return block.takeName + "\nsource " + clockText(block.sourceFrame, rateHz) + "-" +
+           clockText(block.sourceFrame + frameCount, rateHz) + "\ntimeline " +
+           clockText(block.start, rateHz) + "-" + clockText(block.end, rateHz);
 }
 
 std::vector<RulerTick> ConformPlan::rulerTicks(std::size_t maxTicks) const

@@ -61,7 +61,8 @@ public:
 
     /// The block playing at `position`; none in a gap or outside the plan.
     std::optional<std::size_t> segmentAt(SamplePos position) const noexcept;
-    /// Three lines for a tooltip: the take, the part of it that plays, and where.
+    /// Three lines for a tooltip: the take, the part of it that plays ("source", from the
+    /// take's first frame) and where it plays ("timeline", clock time).
     std::string describe(std::size_t index) const;
     /// Ruler marks at the finest round spacing that gives at most `maxTicks` marks over the
     /// plan (at least one spacing is always chosen; long plans may get fewer marks).

@@ -91,8 +91,8 @@ TEST(ConformPlan, FindsTheBlockUnderAPositionAndDescribesIt)
     for (const auto& [offset, index] : hits)
         EXPECT_EQ(plan.segmentAt(tenOClock + offset), index) << offset;
     EXPECT_EQ(plan.segmentAt(tenOClock - 1), std::nullopt);
-    EXPECT_EQ(plan.describe(7), "E.wav\nplays 0:00:00.06-0:00:00.08 of the take\n"
-                                "at 10:00:00.45-10:00:00.47 on the timeline");
+    EXPECT_EQ(plan.describe(7), "E.wav\nsource 0:00:00.06-0:00:00.08\n"
+                                "timeline 10:00:00.45-10:00:00.47");
     EXPECT_DOUBLE_EQ(plan.fractionOf(tenOClock + 11500), 0.5);
     EXPECT_DOUBLE_EQ(plan.fractionOf(0), 0.0);
 }

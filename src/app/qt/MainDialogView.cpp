@@ -94,8 +94,10 @@ void MainDialogView::buildControls()
     summaryLabel->setObjectName("summary");
     summaryLabel->setAlignment(Qt::AlignCenter);
     summaryLabel->setMinimumWidth(QFontMetrics(summaryLabel->font()).horizontalAdvance(widestSummary) + 8);
+    summaryLabel->setWordWrap(true);
     grid->addWidget(summaryLabel, 2, 0, 1, 6);
-    grid->setRowMinimumHeight(2, 30);
+    // Two lines' room: a refusal naming a long folder wraps without the window changing size.
+    grid->setRowMinimumHeight(2, 2 * summaryLabel->fontMetrics().lineSpacing() + 4);
     pathLabel->setMinimumWidth(summaryLabel->minimumWidth() + 40 -
                                chooseProjectButton->sizeHint().width());
 
@@ -170,13 +172,7 @@ void MainDialogView::show(const MainDialogFields& fields)
     fullPath = QString::fromStdString(fields.projectPath);
     pathLabel->setText(elidedPath(fullPath));
     pathLabel->setToolTip(fullPath);
-    const QString summary = QString::fromStdString(fields.summaryText);
-    // A refusal names a folder and may be long: keep it on one line, whole in the tooltip.
-    summaryLabel->setText(fields.refused ? QFontMetrics(summaryLabel->font())
-                                               .elidedText(summary, Qt::ElideMiddle,
-                                                           summaryLabel->minimumWidth())
-                                         : summary);
-    summaryLabel->setToolTip(fields.refused ? summary : QString());
+    summaryLabel->setText(QString::fromStdString(fields.summaryText));
     summaryLabel->setStyleSheet(fields.refused ? "color: #b3261e;" : QString());
     if (fields.widthChoice >= 0 && fields.widthChoice < int(widthButtons.size()))
         widthButtons[fields.widthChoice]->setChecked(true);
@@ -186,6 +182,9 @@ void MainDialogView::show(const MainDialogFields& fields)
     takesLabel->setText(QString::fromStdString(fields.takesText));
     skippedDetailsButton->setEnabled(fields.detailsEnabled);
     strip->setPlan(fields.plan);
+    strip->setPlaceholder(fields.refused ? "Nothing in this folder can be conformed."
+                                         : "Choose a project folder, or drop one here, to see "
+                                           "what plays where.");
     const QString unused = QString::fromStdString(fields.unusedText);
     unusedLabel->setText(QFontMetrics(unusedLabel->font())
                              .elidedText(unused, Qt::ElideRight, summaryLabel->minimumWidth()));
@@ -196,8 +195,7 @@ MainDialogFields MainDialogView::read() const
 {
     MainDialogFields fields = dialogLogic ? dialogLogic->shownFields() : MainDialogFields{};
     fields.projectPath = fullPath.toStdString();
-    fields.summaryText = summaryLabel->toolTip().isEmpty() ? summaryLabel->text().toStdString()
-                                                           : summaryLabel->toolTip().toStdString();
+    fields.summaryText = summaryLabel->text().toStdString();
     fields.widthChoice = widthGroup->checkedId() < 0 ? 0 : widthGroup->checkedId();
     fields.channelChoice = channelGroup->checkedId() < 0 ? 0 : channelGroup->checkedId();
     fields.conformEnabled = conformProjectButton->isEnabled();

@@ -38,6 +38,14 @@ void PlanStripView::setPlan(const ConformPlan& plan)
     update();
 }
 
+void PlanStripView::setPlaceholder(const QString& text)
+{
+    if (text == placeholder)
+        return;
+    placeholder = text;
+    update();
+}
+
 QSize PlanStripView::sizeHint() const
 {
     return {480, minimumSizeHint().height()};
@@ -77,7 +85,7 @@ void PlanStripView::paintEvent(QPaintEvent*)
     blocks.clear();
     if (shownPlan.empty()) {
         painter.setPen(palette().color(QPalette::PlaceholderText));
-        painter.drawText(lane, Qt::AlignCenter, "The conform plan appears here once a project is open.");
+        painter.drawText(lane, Qt::AlignCenter, placeholder);
         return;
     }
     for (const PlanSegment& segment : shownPlan.segments()) {
@@ -105,12 +113,15 @@ void PlanStripView::paintBlock(QPainter& painter, const PlanSegment& segment, co
     painter.setBrush(fill);
     painter.drawPath(shape);
 
+    // A name is drawn only where it fits whole (without ".wav"); a clipped name says less
+    // than the tooltip does.
+    QString name = QString::fromStdString(segment.takeName);
+    if (name.endsWith(".wav", Qt::CaseInsensitive))
+        name.chop(4);
     const QRectF textRect = rect.adjusted(slope + 3, 0, -slope - 3, 0);
-    const QString name = fontMetrics().elidedText(QString::fromStdString(segment.takeName),
-                                                  Qt::ElideRight, int(textRect.width()));
-    if (textRect.width() > fontMetrics().horizontalAdvance("M...") && !name.isEmpty()) {
+    if (fontMetrics().horizontalAdvance(name) <= textRect.width()) {
         painter.setPen(Qt::white);
-        painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, name);
+        painter.drawText(textRect, Qt::AlignCenter, name);
     }
 }
 

@@ -18,6 +18,8 @@ public:
     explicit PlanStripView(QWidget* parent = nullptr);
 
     void setPlan(const ConformPlan& plan);
+    /// What the strip says while the plan is empty.
+    void setPlaceholder(const QString& text);
     const ConformPlan& plan() const noexcept { return shownPlan; }
     /// The blocks as last painted, in widget coordinates, one per segment.
     const QVector<QRectF>& paintedBlocks() const noexcept { return blocks; }
@@ -37,6 +39,7 @@ private:
     void paintRuler(QPainter& painter, const QRectF& lane) const;
 
     ConformPlan shownPlan;
+    QString placeholder;
     QVector<QRectF> blocks;
 };
 

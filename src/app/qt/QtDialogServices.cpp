@@ -97,6 +97,7 @@ void QtDialogServices::showSkippedFiles(const std::vector<SkippedRow>& rows)
     for (const SkippedRow& row : rows)
         list->addTopLevelItem(new QTreeWidgetItem({fromUtf8(row.fileName), fromUtf8(row.reason)}));
     list->resizeColumnToContents(0);
+    list->setColumnWidth(0, list->columnWidth(0) + list->fontMetrics().averageCharWidth() * 3);
     list->header()->setStretchLastSection(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
