@@ -37,8 +37,10 @@ void MainDialog::onChooseProject()
     // The current project stays as it is until a folder is really chosen: a cancel must not
     // leave an empty path or default file name behind.
     // The chooser opens beside the last project, where the next one most likely is.
-    const std::string last = services.recall(lastProjectFolderKey);
-    const std::string startFolder = last.empty() ? last : utf8FromPath(pathFromUtf8(last).parent_path());
+    std::filesystem::path last = pathFromUtf8(services.recall(lastProjectFolderKey));
+    if (!last.has_filename())
+        last = last.parent_path(); // "Day 1/" is the folder "Day 1"
+    const std::string startFolder = last.empty() ? std::string() : utf8FromPath(last.parent_path());
     const FolderChoice choice = services.chooseFolder("Choose Folder", std::string(), startFolder);
     if (choice.result != 1)
         return;
