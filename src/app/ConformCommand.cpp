@@ -47,9 +47,9 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
     std::string rightPath;
     if (dual) {
         // The two halves belong together: the right dialog opens where the left file goes.
-        const SaveChoice right =
-            chooseOutput("Right Channel Filename",
-                         rightDefaultName(left.fileName, request.projectName), folderOf(left.fullPath));
+        const SaveChoice right = chooseOutput("Right Channel Filename",
+                                              rightDefaultName(left.fileName, request.projectName),
+                                              folderOf(left.fullPath));
         if (!right.confirmed)
             return outcome;
         rightPath = right.fullPath;

@@ -48,7 +48,8 @@ private:
     SaveChoice chooseOutput(const std::string& title, const std::string& defaultName,
                             const std::string& startFolder);
     std::string firstSaveFolder() const;
-    std::string creationFailureText(const std::string& leftPath, const std::string& rightPath) const;
+    std::string creationFailureText(const std::string& leftPath,
+                                    const std::string& rightPath) const;
     ProgressJob progressJob(const ConformRequest& request, const std::string& leftPath,
                             const std::string& rightPath) const;
     void refuse(const std::string& text);

@@ -66,7 +66,8 @@ void ProgressLogic::finishConform(const RunEnd& end)
     if (current == ProgressState::Completed)
         shown.barPosition = 100;
     else if (job.totalFrames > 0)
-        shown.barPosition = barPositionFor(100.0 * double(end.framesWritten) / double(job.totalFrames));
+        shown.barPosition =
+            barPositionFor(100.0 * double(end.framesWritten) / double(job.totalFrames));
 }
 
 bool ProgressLogic::ended() const noexcept

@@ -51,13 +51,15 @@ std::string noTakesText(const ConformProject& project)
 {
     const std::string folder = utf8FromPath(project.takeFolder());
     std::error_code error;
-    if (!project.takeFolder().empty() && !std::filesystem::is_directory(project.takeFolder(), error)) {
+    if (!project.takeFolder().empty() &&
+        !std::filesystem::is_directory(project.takeFolder(), error)) {
         const std::filesystem::path chosen = project.takeFolder().parent_path();
         std::string name = utf8FromPath(chosen.filename());
         std::transform(name.begin(), name.end(), name.begin(),
                        [](unsigned char c) { return char(std::tolower(c)); });
         if (name == "audio files")
-            return utf8FromPath(chosen) + " is a take folder; choose the project folder that holds it.";
+            return utf8FromPath(chosen) +
+                   " is a take folder; choose the project folder that holds it.";
         return "No \"Audio Files\" folder in " + utf8FromPath(chosen) + ".";
     }
     const std::vector<SkippedFile>& skipped = project.skippedFiles();

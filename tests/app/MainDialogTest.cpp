@@ -108,7 +108,8 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
                   std::optional<VolumeSpace> leftVolume, rightVolume; std::string message; };
     const Case cases[] = {
         {true, a, dir.path() / "./out.wav", data, all, all,
-         "Error: Files cannot have same name. Left and right would both be " + utf8FromPath(a) + "."},
+         "Error: Files cannot have same name. Left and right would both be " + utf8FromPath(a) +
+             "."},
         {false, takes / ".." / "Audio Files" / take.filename(), {}, data, all, all,
          isTake(takes / ".." / "Audio Files" / take.filename())},
         {true, a, take, data, all, all, isTake(take)},
@@ -226,8 +227,9 @@ TEST(SkippedFiles, CountedBesideThePlanAndListedWithTheirReasons)
     EXPECT_EQ(window.shown.takesText, "2 takes, 2 skipped");
     EXPECT_TRUE(window.shown.detailsEnabled);
     window.dialog.onDetails();
-    const std::vector<SkippedRow> expected{{"empty.wav", "no audio data"},
-                                           {"mp3.wav", "compressed audio (format 85) is not supported"}};
+    const std::vector<SkippedRow> expected{
+        {"empty.wav", "no audio data"},
+        {"mp3.wav", "compressed audio (format 85) is not supported"}};
     auto listed = window.services.listed;
     std::sort(listed.begin(), listed.end(),
               [](const SkippedRow& a, const SkippedRow& b) { return a.fileName < b.fileName; });
@@ -253,14 +255,16 @@ TEST(MainWindowPlan, NamesTheTakesThatPlayNowhere)
         {6, "Not used, covered by newer takes: A.wav, B.wav, C.wav, D.wav and 2 more"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MainDialog::unusedTakesText({names.begin(), names.begin() + long(c.count)}), c.text);
+        EXPECT_EQ(MainDialog::unusedTakesText({names.begin(), names.begin() + long(c.count)}),
+                  c.text);
 }
 
 TEST(DropOnWindow, AFolderOpensAsIfChosenAnythingElseIsIgnored)
 {
     TempDir dir;
     const std::string project = writeTake(dir, "Dropped");
-    const std::string take = utf8FromPath(dir.path() / "Dropped" / "Audio Files" / "1728000000.wav");
+    const std::string take =
+        utf8FromPath(dir.path() / "Dropped" / "Audio Files" / "1728000000.wav");
     struct Case { std::string path; bool opens; };
     const Case cases[] = {{take, false}, {utf8FromPath(dir.path() / "missing"), false}, {"", false},
                           {project, true}, {project + "/", true}};

@@ -39,7 +39,9 @@ TEST(ProgressWindow, EndOfRunSaysHowItEndedAndLeavesTheBarWhereTheFileStopped)
          "Conform Cancelled...", 31,
          "Cancelled after 0:00:12.40 of 0:00:40.00. Day.wav is valid up to there."},
         {3, two, {false, 2 * second, noSpace}, ProgressState::Cancelled, "Conform Cancelled...",
-         5, "Cancelled after 0:00:02.00 of 0:00:40.00. DayL.wav and DayR.wav are valid up to there."},
+         5,
+         "Cancelled after 0:00:02.00 of 0:00:40.00. DayL.wav and DayR.wav are valid up to "
+         "there."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -84,7 +86,8 @@ TEST(ProgressWindow, CountsTheWholeFramesAfterTheHeader)
     };
     for (const Case& c : cases) {
         const auto path = dir.write("out.wav", Bytes(c.byteCount));
-        EXPECT_EQ(ProgressLogic::framesInFile(path.string(), c.frameBytes), c.frames) << c.byteCount;
+        EXPECT_EQ(ProgressLogic::framesInFile(path.string(), c.frameBytes), c.frames)
+            << c.byteCount;
     }
     EXPECT_EQ(ProgressLogic::framesInFile((dir.path() / "missing.wav").string(), 6), 0u);
 }

@@ -104,10 +104,10 @@ int main(int argc, char** argv)
     tabrix::testing::TakeFields slate;
     slate.timeReference = tenOClockFrames;
     tabrix::testing::writeFile(audioFolder / "Slate.wav", tabrix::testing::takeBytes(slate));
+    const tabrix::testing::FmtFields memo{.tag = 85, .channels = 1, .rate = 44100, .bits = 0};
     tabrix::testing::writeFile(audioFolder / "Phone Memo.wav",
                                tabrix::testing::RiffBuilder{}
-                                   .chunk("fmt ", tabrix::testing::fmtBody({.tag = 85, .channels = 1,
-                                                                            .rate = 44100, .bits = 0}))
+                                   .chunk("fmt ", tabrix::testing::fmtBody(memo))
                                    .chunk("data", tabrix::testing::Bytes(4000, 0x55))
                                    .bytes());
     std::printf("%s\n", std::filesystem::absolute(argv[1]).string().c_str());

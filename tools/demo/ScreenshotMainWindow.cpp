@@ -38,7 +38,9 @@ void drawTooltip(QPixmap& shot, const tabrix::MainDialogView& window,
         if (!widget->isVisible() || !widget->inherits("QTipLabel"))
             continue;
         const QPoint blockTop = strip.mapTo(&window, block.center().toPoint());
-        const QPoint at(std::min(blockTop.x() - widget->width() / 2, countLeft - 12 - widget->width()),
+        const int left =
+            std::min(blockTop.x() - widget->width() / 2, countLeft - 12 - widget->width());
+        const QPoint at(left,
                         strip.mapTo(&window, QPoint(0, 0)).y() - widget->height() - 4);
         QPainter painter(&shot);
         painter.drawPixmap(at, widget->grab());

@@ -98,7 +98,8 @@ void PlanStripView::paintEvent(QPaintEvent*)
     paintRuler(painter, lane);
 }
 
-void PlanStripView::paintBlock(QPainter& painter, const PlanSegment& segment, const QRectF& rect) const
+void PlanStripView::paintBlock(QPainter& painter, const PlanSegment& segment,
+                               const QRectF& rect) const
 {
     // Sloped ends mark the fades at splices; pieces of one recording meet square.
     const double slope = std::min(fadeSlope, rect.width() / 3.0);
@@ -133,7 +134,8 @@ void PlanStripView::paintRuler(QPainter& painter, const QRectF& lane) const
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1.0));
     const double top = lane.bottom() + 1.0;
     for (const RulerTick& tick : shownPlan.rulerTicks(maxTicks)) {
-        const double x = std::round(lane.left() + shownPlan.fractionOf(tick.position) * lane.width()) + 0.5;
+        const double x =
+            std::round(lane.left() + shownPlan.fractionOf(tick.position) * lane.width()) + 0.5;
         painter.drawLine(QPointF(x, top), QPointF(x, top + tickHeight));
         const QString label = QString::fromStdString(tick.label);
         const double textWidth = metrics.horizontalAdvance(label);

@@ -114,7 +114,8 @@ void ProgressDialogView::showEndOfRun()
     end.runResult = runResult.load();
     end.failure = failureText(project.lastFailure());
     if (!job.outputPaths.empty())
-        end.framesWritten = ProgressLogic::framesInFile(job.outputPaths.front(), job.fileFrameBytes);
+        end.framesWritten =
+            ProgressLogic::framesInFile(job.outputPaths.front(), job.fileFrameBytes);
     progressLogic.finishConform(end);
     showFields();
     releaseWorker();

@@ -29,7 +29,8 @@ QString fromUtf8(const std::string& text)
 
 } // namespace
 
-FolderChoice QtDialogServices::chooseFolder(const std::string& title, const std::string& initialPath,
+FolderChoice QtDialogServices::chooseFolder(const std::string& title,
+                                            const std::string& initialPath,
                                             const std::string& startFolder)
 {
     CFolderDialog dialog(fromUtf8(title), fromUtf8(initialPath), owner,
@@ -44,7 +45,8 @@ FolderChoice QtDialogServices::chooseFolder(const std::string& title, const std:
     return choice;
 }
 
-SaveChoice QtDialogServices::chooseSaveFile(const std::string& title, const std::string& defaultName,
+SaveChoice QtDialogServices::chooseSaveFile(const std::string& title,
+                                            const std::string& defaultName,
                                             const std::string& startFolder)
 {
     QFileDialog dialog(owner, fromUtf8(title));
