@@ -50,7 +50,8 @@ public:
     bool onDrop(const std::string& path);
     /// "Details...": lists the skipped files with their reasons.
     void onDetails();
-    /// The files the last load skipped, with their reasons in words.
+    /// The files the last load skipped, with their reasons in words; with mixed sample rates
+    /// also the takes whose rate differs from the project's (its first take's).
     std::vector<SkippedRow> skippedRows() const;
     /// A channel radio button was clicked: reads the selection back, then rebuilds.
     void onChannelChoice();

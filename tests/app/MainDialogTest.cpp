@@ -235,6 +235,17 @@ TEST(SkippedFiles, CountedBesideThePlanAndListedWithTheirReasons)
               [](const SkippedRow& a, const SkippedRow& b) { return a.fileName < b.fileName; });
     EXPECT_EQ(listed, expected);
 
+    // Mixed rates: the takes at another rate than the first one's are listed too.
+    writeTake(dir, "M", 48000, 4800, 0);
+    writeTake(dir, "M", 44100, 4410, 96000);
+    EXPECT_FALSE(window.dialog.openProject(utf8FromPath(dir.path() / "M"), "M"));
+    EXPECT_EQ(window.shown.takesText, "2 takes, 0 skipped");
+    EXPECT_TRUE(window.shown.detailsEnabled);
+    window.dialog.onDetails();
+    EXPECT_EQ(window.services.listed,
+              (std::vector<SkippedRow>{
+                  {"96000.wav", "sample rate 44100 Hz differs from the project's 48000 Hz"}}));
+
     // A folder with nothing skipped has nothing to detail.
     window.services.listed.clear();
     ASSERT_TRUE(window.dialog.openProject(writeTake(dir, "Q"), "Q"));

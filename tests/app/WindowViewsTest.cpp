@@ -7,6 +7,10 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -93,6 +97,45 @@ TEST(MainWindowView, ConformsThroughTheProgressWindowOrStopsWhenItIsClosed)
         EXPECT_EQ(written.size(), 1024u + loadU32le(&written[1020]));
         EXPECT_EQ(loadU32le(&written[1020]) == c.dataBytes, !c.close); // all of it, or cut short
     }
+}
+
+// Enter presses "Conform Project" once a project is open; a dropped folder opens like a chosen one.
+TEST(MainWindowView, EnterConformsAndADroppedFolderOpens)
+{
+    TempDir dir;
+    const std::string project = writeTake(dir, "Dropped");
+    // Drops come from the platform's drag manager; the test hands one to the handlers directly.
+    struct DropTarget : MainDialogView {
+        using MainDialogView::MainDialogView;
+        using MainDialogView::dragEnterEvent;
+        using MainDialogView::dropEvent;
+    };
+    FakeServices services;
+    DropTarget view(&services);
+    view.QDialog::show();
+    const auto pressEnter = [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(view.channelButton(0), &press);
+    };
+    pressEnter(); // nothing open: nothing to conform
+    EXPECT_TRUE(services.asked.empty());
+
+    QMimeData file, folder;
+    file.setUrls({QUrl::fromLocalFile(QString::fromStdString(
+        utf8FromPath(dir.path() / "Dropped" / "Audio Files" / "1728000000.wav")))});
+    folder.setUrls({QUrl::fromLocalFile(QString::fromStdString(project))});
+    for (QMimeData* mime : {&file, &folder}) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        enter.setAccepted(false);
+        view.dragEnterEvent(&enter);
+        EXPECT_EQ(enter.isAccepted(), mime == &folder);
+    }
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+    view.dropEvent(&drop);
+    EXPECT_EQ(view.logic().projectName(), "Dropped");
+    EXPECT_TRUE(view.conformButton()->isEnabled());
+    pressEnter();
+    EXPECT_EQ(services.asked, std::vector<std::string>{"Choose Filename: Dropped"});
 }
 
 TEST(PlanStrip, PaintsOneBlockPerSegmentInItsRecordingsColour)
