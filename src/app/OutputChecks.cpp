@@ -41,11 +41,23 @@ std::string bytesText(std::uint64_t byteCount)
     return MainDialog::formatByteSize(static_cast<std::int64_t>(byteCount));
 }
 
+// "20 KB" and "1.00 MB"; exact byte counts where rounding would make need and space look equal.
+std::string neededAndFree(std::uint64_t neededBytes, std::uint64_t freeBytes, const char* joint)
+{
+    std::string needed = bytesText(neededBytes);
+    std::string available = bytesText(freeBytes);
+    if (needed == available) {
+        needed = std::to_string(neededBytes) + " bytes";
+        available = std::to_string(freeBytes) + " bytes";
+    }
+    return needed + joint + available + " free.";
+}
+
 std::string shortOfSpace(const std::string& folder, std::uint64_t neededBytes,
                          const VolumeSpace& volume)
 {
-    return "Insufficient space to create file. " + folder + " needs " + bytesText(neededBytes) +
-           " but has " + bytesText(volume.availableBytes) + " free.";
+    return "Insufficient space to create file. " + folder + " needs " +
+           neededAndFree(neededBytes, volume.availableBytes, " but has ");
 }
 
 std::string unreadableSpace(const std::string& folder)
@@ -83,8 +95,8 @@ std::optional<std::string> missingSpace(const OutputTargets& targets, std::uint6
         if (leftFolder == rightFolder)
             return shortOfSpace(leftFolder, 2 * neededPerFile, *leftVolume);
         return "Insufficient space to create file. " + leftFolder + " and " + rightFolder +
-               " share a volume; both files need " + bytesText(2 * neededPerFile) + " but it has " +
-               bytesText(leftVolume->availableBytes) + " free.";
+               " share a volume; both files need " +
+               neededAndFree(2 * neededPerFile, leftVolume->availableBytes, " but it has ");
     }
     if (!(neededPerFile < leftVolume->availableBytes))
         return shortOfSpace(leftFolder, neededPerFile, *leftVolume);

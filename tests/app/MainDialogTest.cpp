@@ -118,19 +118,20 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
         {true, a, b, 2 * max, all, all, ""}, // each file holds half
         // The header counts too.
         {false, a, {}, data, VolumeSpace{1, one}, all,
-         noSpace + top + " needs 20 KB but has 20 KB free."},
+         noSpace + top + " needs 20224 bytes but has 20224 bytes free."},
         {false, a, {}, data, VolumeSpace{1, one + 1}, all, ""},
         {false, a, {}, data, VolumeSpace{1, 1000}, all,
          noSpace + top + " needs 20 KB but has 1.00 KB free."},
         {false, a, {}, data, std::nullopt, all,
          noSpace + "The free space in " + top + " could not be read."},
         {true, a, b, data, VolumeSpace{1, half + 1}, VolumeSpace{2, half}, noSpace + inP +
-         " needs 11 KB but has 11 KB free."},
+         " needs 10624 bytes but has 10624 bytes free."},
         {true, a, b, data, all, std::nullopt, noSpace + "The free space in " + inP +
          " could not be read."},
         // One volume seen from both folders has to hold both files.
         {true, a, b, data, VolumeSpace{1, 2 * half}, VolumeSpace{1, 2 * half}, noSpace + top +
-         " and " + inP + " share a volume; both files need 21 KB but it has 21 KB free."},
+         " and " + inP +
+             " share a volume; both files need 21248 bytes but it has 21248 bytes free."},
         {true, a, b, data, VolumeSpace{1, 2 * half + 1}, VolumeSpace{1, 2 * half + 1}, ""},
         {false, dir.path() / "c" / "x.wav", {}, data, all, all,
          "Error: Unable to create file(s).\n\nCannot create x.wav: No such file or directory.\n"
