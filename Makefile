@@ -6,7 +6,8 @@ DEMO_DIR   ?= $(BUILD)/demo-project
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
-                libgtest-dev libgmock-dev qt6-base-dev libsndfile1-dev
+                libgtest-dev libgmock-dev qt6-base-dev libsndfile1-dev \
+                libcli11-dev nlohmann-json3-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps build test unit-tests asan-tests fuzz run demo screenshot bench clean

@@ -36,6 +36,12 @@ bool isOneOfTheTakes(const ConformProject& project, const std::string& path)
     return false;
 }
 
+bool isInTakeFolder(const ConformProject& project, const std::string& path)
+{
+    return !project.takeFolder().empty() &&
+           samePath(pathFromUtf8(folderOf(path)), project.takeFolder());
+}
+
 std::string bytesText(std::uint64_t byteCount)
 {
     return MainDialog::formatByteSize(static_cast<std::int64_t>(byteCount));
@@ -121,9 +127,14 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
         if ((path == &targets.leftPath || targets.dualMono) && isOneOfTheTakes(project, *path))
             return "Output file cannot be one of the project's takes. " + *path +
                    " would be overwritten before it is read.";
+    // The next load would read an output there as the newest take, winning every overlap.
+    for (const std::string* path : {&targets.leftPath, &targets.rightPath})
+        if ((path == &targets.leftPath || targets.dualMono) && isInTakeFolder(project, *path))
+            return "Output file cannot be saved in the project's take folder. " +
+                   utf8FromPath(project.takeFolder()) +
+                   " holds the takes; the next load would read " +
+                   utf8FromPath(pathFromUtf8(*path).filename()) + " as one of them.";
     const std::uint64_t bytesPerFile = targets.dualMono ? targets.dataBytes / 2 : targets.dataBytes;
-    if (bytesPerFile > maxWavDataBytes)
-        return "Output is too large for a WAV file.";
     if (std::optional<std::string> shortfall = missingSpace(targets, bytesPerFile, volumeSpace))
         return shortfall;
     return std::nullopt;

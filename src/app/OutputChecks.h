@@ -26,8 +26,8 @@ struct OutputTargets {
     std::uint64_t dataBytes = 0;  ///< audio data bytes, both files for Dual Mono
 };
 
-/// Largest data chunk a WAV file can describe: the RIFF size (1016 header bytes after the
-/// size field, plus the data) must fit in 32 bits.
+/// Largest data chunk a RIFF WAV file can describe: the RIFF size (1016 header bytes after the
+/// size field, plus the data) must fit in 32 bits. Larger outputs are written as RF64.
 constexpr std::uint64_t maxWavDataBytes = 0xFFFF'FFFFull - 1016;
 /// Header bytes every output file starts with.
 constexpr std::uint64_t outputHeaderBytes = 1024;

@@ -5,7 +5,6 @@
 #include "audio/TakeList.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <map>
 #include <system_error>
@@ -46,22 +45,14 @@ std::string rateText(std::uint32_t rateHz)
 
 namespace {
 
-// Why a folder without takes has none: no take folder at all, or what was wrong with the files.
+// Why a folder without takes has none: it can't be read, or what was wrong with its files.
 std::string noTakesText(const ConformProject& project)
 {
     const std::string folder = utf8FromPath(project.takeFolder());
     std::error_code error;
     if (!project.takeFolder().empty() &&
-        !std::filesystem::is_directory(project.takeFolder(), error)) {
-        const std::filesystem::path chosen = project.takeFolder().parent_path();
-        std::string name = utf8FromPath(chosen.filename());
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](unsigned char c) { return char(std::tolower(c)); });
-        if (name == "audio files")
-            return utf8FromPath(chosen) +
-                   " is a take folder; choose the project folder that holds it.";
-        return "No \"Audio Files\" folder in " + utf8FromPath(chosen) + ".";
-    }
+        !std::filesystem::is_directory(project.takeFolder(), error))
+        return "The folder " + folder + " can't be read.";
     const std::vector<SkippedFile>& skipped = project.skippedFiles();
     if (skipped.empty())
         return "No takes found in " + folder + ".";

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <utility>
 
 namespace tabrix {
 
@@ -15,6 +16,7 @@ constexpr FourCc bextId = makeFourCc("bext");
 constexpr FourCc fmtId = makeFourCc("fmt ");
 constexpr FourCc tfidId = makeFourCc("TFID");
 constexpr FourCc dataId = makeFourCc("data");
+constexpr FourCc ds64Id = makeFourCc("ds64");
 
 // Sub-format GUIDs of an extensible "fmt " body: integer PCM and IEEE float.
 constexpr std::array<std::uint8_t, 16> subFormatPcm = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
@@ -29,8 +31,9 @@ constexpr std::uint64_t unknownReadPos = ~std::uint64_t(0);
 // A frame must fit the smallest read-cache refill (24-bit takes use 122880 of its bytes).
 constexpr std::uint32_t maxFrameBytes = 122880;
 
-// Largest data size whose RIFF size (1016 + data) still fits the 32-bit field.
-constexpr std::uint64_t maxDataBytes = 0xFFFF'FFFFull - (headerBytes - 8);
+// An RF64 output is limited only by 64-bit positions.
+constexpr std::uint64_t maxRf64DataBytes =
+    std::uint64_t(std::numeric_limits<std::int64_t>::max()) - headerBytes;
 
 bool isPrintableId(const std::uint8_t* id) noexcept
 {
@@ -45,8 +48,9 @@ BwfFile::BwfFile(const std::filesystem::path& folder, const std::string& fileNam
 }
 
 BwfFile::BwfFile(const std::filesystem::path& path, std::uint8_t channelCount,
-                 std::uint32_t sampleRate, std::uint8_t bitsPerSample, SamplePos timeReference)
-    : filePath(path)
+                 std::uint32_t sampleRate, std::uint8_t bitsPerSample, SamplePos timeReference,
+                 std::uint64_t plannedDataBytes)
+    : filePath(path), plannedBytes(plannedDataBytes)
 {
     header.format.format.setFormat(channelCount, bitsPerSample, sampleRate);
     header.bext.setTimeReference(timeReference);
@@ -77,14 +81,16 @@ bool BwfFile::reject(TakeProblem problem, std::int64_t detail) noexcept
 }
 
 // Walks the chunks after "WAVE" up to "data". The first "bext" and the first "fmt " are read
-// wherever they stand before "data"; every other chunk is skipped. "data" before any "fmt "
-// rejects the file.
+// wherever they stand before "data"; a "ds64" is read only as the very first chunk; every
+// other chunk is skipped. "data" before any "fmt " rejects the file.
 bool BwfFile::walkChunks(std::uint64_t fileBytes)
 {
     std::array<std::uint8_t, 4> form{};
     if (fileStream.readWord(form) != StreamStatus::Ok || form != waveId)
         return reject(TakeProblem::NotWave);
     bool formatRead = false;
+    bool firstChunk = true;
+    hasDs64 = false;
     for (;;) {
         std::array<std::uint8_t, 8> chunkHeader{};
         if (fileStream.readChunkHeader(chunkHeader) != StreamStatus::Ok)
@@ -92,6 +98,7 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
         FourCc id{};
         std::copy_n(chunkHeader.begin(), 4, id.begin());
         const std::uint32_t declaredBytes = loadU32le(&chunkHeader[4]);
+        const bool first = std::exchange(firstChunk, false);
 
         if (id == dataId) {
             if (!formatRead)
@@ -100,13 +107,15 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
             if (fileStream.tell(at) != StreamStatus::Ok)
                 return reject(TakeProblem::Damaged);
             dataStartByte = std::uint64_t(at);
-            header.dataSize = declaredBytes;
-            // A recording cut short keeps every whole frame that is really on disk.
-            const std::uint64_t present = fileBytes > dataStartByte ? fileBytes - dataStartByte : 0;
-            const std::uint32_t frame = frameBytes();
-            if (declaredBytes > present && frame != 0)
-                header.dataSize = static_cast<std::uint32_t>(present - present % frame);
+            header.dataSize = dataBytes(declaredBytes, fileBytes);
             return true;
+        }
+        if (first && id == ds64Id && declaredBytes >= ds64FixedBytes) {
+            if (!readDs64(declaredBytes))
+                return reject(TakeProblem::Damaged);
+            if (!skipPadByte(declaredBytes))
+                return reject(TakeProblem::Damaged);
+            continue;
         }
         if (id == tfidId) {
             // Only the 26-byte body is read, whatever the chunk declares.
@@ -130,6 +139,35 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
         if (!skipPadByte(declaredBytes))
             return reject(TakeProblem::Damaged);
     }
+}
+
+// RF64 and BW64: the 64-bit sizes that don't fit the 32-bit fields. Only the data size is
+// used; the RIFF size, the frame count and the table of other chunks' sizes are not needed.
+bool BwfFile::readDs64(std::uint32_t declaredBytes)
+{
+    std::array<std::uint8_t, ds64FixedBytes> body{};
+    if (fileStream.readBytes(body.data(), ds64FixedBytes) != StreamStatus::Ok)
+        return false;
+    ds64DataBytes = loadU64le(&body[8]);
+    hasDs64 = true;
+    if (declaredBytes > ds64FixedBytes)
+        (void)fileStream.skip(declaredBytes - ds64FixedBytes); // past the end: no data found
+    return true;
+}
+
+// The data chunk's size unless it defers to ds64. A size of 0 (or 0xFFFFFFFF with no ds64
+// size, or a ds64 size of 0) is what a recorder that lost power leaves behind: the audio then
+// runs to the end of the file. Either way only whole frames really on disk are kept.
+std::uint64_t BwfFile::dataBytes(std::uint32_t declaredBytes, std::uint64_t fileBytes) const
+{
+    std::uint64_t declared = declaredBytes;
+    if (declaredBytes == sizeInDs64)
+        declared = hasDs64 ? ds64DataBytes : 0;
+    const std::uint64_t present = fileBytes > dataStartByte ? fileBytes - dataStartByte : 0;
+    const std::uint32_t frame = frameBytes();
+    if (declared != 0 && declared <= present)
+        return declared;
+    return frame == 0 ? present : present - present % frame;
 }
 
 bool BwfFile::readFormat(std::uint32_t declaredBytes)
@@ -281,6 +319,8 @@ bool BwfFile::create()
                           local->tm_mday,     local->tm_mon + 1, local->tm_year + 1900,
                           local->tm_wday,     local->tm_yday, local->tm_isdst};
     header.bext.setOrigination(origin);
+    // Decided once: a cancelled or failed run leaves an RF64 file that says so.
+    rf64Output = plannedBytes > maxRiffDataBytes;
     if (fileStream.open(filePath, OpenKind::Create) != StreamStatus::Ok)
         return false;
     return writeHeader(false);
@@ -288,11 +328,12 @@ bool BwfFile::create()
 
 bool BwfFile::writeSamples(const std::uint8_t* from, std::uint64_t byteCount)
 {
-    if (from == nullptr || byteCount == 0 || header.dataSize + byteCount > maxDataBytes)
+    const std::uint64_t maxBytes = rf64Output ? maxRf64DataBytes : maxRiffDataBytes;
+    if (from == nullptr || byteCount == 0 || byteCount > maxBytes - header.dataSize)
         return false;
     if (fileStream.write(from, byteCount) != StreamStatus::Ok)
         return false;
-    header.dataSize += static_cast<std::uint32_t>(byteCount);
+    header.dataSize += byteCount;
     return true;
 }
 
@@ -306,10 +347,10 @@ bool BwfFile::writeHeader(bool final)
         fileStream.flush();
         if (fileStream.seekTo(0) != StreamStatus::Ok || header.dataSize == 0)
             return false;
-        image.riffSize = static_cast<std::uint32_t>(headerBytes - 8) + header.dataSize;
+        image.riffSize = (headerBytes - 8) + header.dataSize;
         image.dataSize = header.dataSize;
     }
-    const auto bytes = image.image();
+    const auto bytes = rf64Output ? image.rf64Image() : image.image();
     return fileStream.write(bytes.data(), bytes.size()) == StreamStatus::Ok;
 }
 

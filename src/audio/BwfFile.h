@@ -46,9 +46,11 @@ public:
 
     /// A take in `folder` named `fileName`; nothing is read until `parse`.
     BwfFile(const std::filesystem::path& folder, const std::string& fileName);
-    /// An output file; nothing touches the disk until `create`.
+    /// An output file; nothing touches the disk until `create`. `plannedDataBytes`, the sample
+    /// bytes the file is meant to hold, decides its header form: RF64 above maxRiffDataBytes.
     BwfFile(const std::filesystem::path& path, std::uint8_t channelCount, std::uint32_t sampleRate,
-            std::uint8_t bitsPerSample, SamplePos timeReference);
+            std::uint8_t bitsPerSample, SamplePos timeReference,
+            std::uint64_t plannedDataBytes = 0);
 
     // --- reading side ---
 
@@ -74,19 +76,25 @@ public:
 
     // --- writing side ---
 
-    /// Stamps the local date and time, creates the file and writes the placeholder header.
+    /// Stamps the local date and time, decides between a RIFF and an RF64 header from the
+    /// planned size, creates the file and writes the placeholder header.
     [[nodiscard]] bool create();
-    /// Appends sample bytes. Refused when the data or RIFF size would pass 2^32 - 1.
+    /// Appends sample bytes. For a RIFF file refused when the data or RIFF size would pass
+    /// 2^32 - 1; for an RF64 file when a 64-bit position would.
     [[nodiscard]] bool writeSamples(const std::uint8_t* from, std::uint64_t byteCount);
-    /// Writes the 1024-byte header: the placeholder (sizes 0) or, at offset 0, the final one.
+    /// Writes the 1024-byte header, in the form `create` chose: the placeholder (sizes 0) or,
+    /// at offset 0, the final one.
     [[nodiscard]] bool writeHeader(bool final);
+    /// True once `create` chose the RF64 form.
+    bool writesRf64() const noexcept { return rf64Output; }
 
     // --- what other parts read ---
 
     const WaveFormat& format() const noexcept { return header.format.format; }
     const TfidChunk& tfid() const noexcept { return header.tfid; }
     SampleEncoding encoding() const noexcept;
-    std::uint32_t dataSize() const noexcept { return header.dataSize; }
+    /// Sample data bytes: of a take, those present on disk; of an output, those written.
+    std::uint64_t dataSize() const noexcept { return header.dataSize; }
     std::uint64_t dataStart() const noexcept { return dataStartByte; }
     std::uint64_t readPosition() const noexcept { return readPos; }
     const std::filesystem::path& path() const noexcept { return filePath; }
@@ -97,6 +105,8 @@ public:
 private:
     bool walkChunks(std::uint64_t fileBytes);
     bool readFormat(std::uint32_t declaredBytes);
+    bool readDs64(std::uint32_t declaredBytes);
+    std::uint64_t dataBytes(std::uint32_t declaredBytes, std::uint64_t fileBytes) const;
     bool skipPadByte(std::uint32_t declaredBytes);
     bool renderable() noexcept;
     bool reject(TakeProblem problem, std::int64_t detail = 0) noexcept;
@@ -110,6 +120,10 @@ private:
     CalendarTime origin;
     TakeRejection rejected;
     std::int64_t sortKey = undatedKey;
+    std::uint64_t ds64DataBytes = 0;
+    std::uint64_t plannedBytes = 0;
+    bool hasDs64 = false;
+    bool rf64Output = false;
     bool bextRead = false;
     bool dateRead = false;
 };

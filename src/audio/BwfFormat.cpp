@@ -89,8 +89,11 @@ bool BextChunk::parseOrigination(CalendarTime& into) const noexcept
     std::memcpy(date, &body[dateOffset], 10);
     std::memcpy(time, &body[timeOffset], 8);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    const int dateFields = std::sscanf(date, "%4d-%2d-%2d", &year, &month, &day);
-    std::sscanf(time, "%2d:%2d:%2d", &hour, &minute, &second);
+    // Recorders separate the fields with '-', ':', '/', '.', '_' or a blank: any one character
+    // that is not a digit is taken as a separator.
+    const int dateFields = std::sscanf(date, "%4d%*1[^0123456789]%2d%*1[^0123456789]%2d", &year,
+                                       &month, &day);
+    std::sscanf(time, "%2d%*1[^0123456789]%2d%*1[^0123456789]%2d", &hour, &minute, &second);
     into.year = year;
     into.month = month;
     into.day = day;
@@ -100,14 +103,9 @@ bool BextChunk::parseOrigination(CalendarTime& into) const noexcept
     return dateFields == 3;
 }
 
-std::array<std::uint8_t, headerBytes> BwfHeader::image() const noexcept
+// bext, fmt and TFID: the same 926 bytes in both header forms.
+void BwfHeader::writeRecords(ByteWriter& out) const noexcept
 {
-    std::array<std::uint8_t, headerBytes> image{};
-    ByteWriter out{image};
-    out.bytes(riffId);
-    out.u32(riffSize);
-    out.bytes(formType);
-
     out.bytes(bext.id);
     out.u32(bextWrittenBytes);
     out.zeros(BextChunk::dateOffset); // description, originator, originator reference
@@ -121,13 +119,50 @@ std::array<std::uint8_t, headerBytes> BwfHeader::image() const noexcept
     out.bytes(tfid.id);
     out.u32(tfidBodyBytes);
     out.zeros(tfidBodyBytes);
+}
+
+std::array<std::uint8_t, headerBytes> BwfHeader::image() const noexcept
+{
+    std::array<std::uint8_t, headerBytes> image{};
+    ByteWriter out{image};
+    out.bytes(riffId);
+    out.u32(static_cast<std::uint32_t>(riffSize));
+    out.bytes(formType);
+    writeRecords(out);
 
     out.bytes(pad.id);
     out.u32(pad.size);
     out.zeros(padBodyBytes);
 
     out.bytes(dataId);
-    out.u32(dataSize);
+    out.u32(static_cast<std::uint32_t>(dataSize));
+    assert(out.position() == headerBytes);
+    return image;
+}
+
+std::array<std::uint8_t, headerBytes> BwfHeader::rf64Image() const noexcept
+{
+    std::array<std::uint8_t, headerBytes> image{};
+    ByteWriter out{image};
+    out.fourCc("RF64");
+    out.u32(sizeInDs64);
+    out.bytes(formType);
+
+    const std::uint32_t frameBytes = format.format.frameBytes();
+    out.fourCc("ds64");
+    out.u32(ds64FixedBytes);
+    out.u64(riffSize);
+    out.u64(dataSize);
+    out.u64(frameBytes == 0 ? 0 : dataSize / frameBytes);
+    out.u32(0); // no table
+    writeRecords(out);
+
+    out.bytes(pad.id);
+    out.u32(rf64PadBodyBytes);
+    out.zeros(rf64PadBodyBytes);
+
+    out.bytes(dataId);
+    out.u32(sizeInDs64);
     assert(out.position() == headerBytes);
     return image;
 }

@@ -11,6 +11,8 @@ namespace tabrix {
 
 using FourCc = std::array<std::uint8_t, 4>;
 
+class ByteWriter;
+
 constexpr FourCc makeFourCc(const char (&id)[5]) noexcept
 {
     return {static_cast<std::uint8_t>(id[0]), static_cast<std::uint8_t>(id[1]),
@@ -24,6 +26,14 @@ constexpr std::size_t waveFormatBytes = 18;
 constexpr std::size_t extensibleFormatBytes = 40;
 constexpr std::size_t tfidBodyBytes = 26;
 constexpr std::size_t padBodyBytes = 70;
+constexpr std::size_t ds64FixedBytes = 28;   ///< RIFF, data and sample counts, table length
+constexpr std::size_t rf64PadBodyBytes = 34; ///< the filler left once ds64 has taken its room
+
+/// Largest data size a RIFF header can describe: its RIFF size (1016 + data) fits 32 bits.
+/// Larger outputs are written as RF64.
+constexpr std::uint64_t maxRiffDataBytes = 0xFFFF'FFFFull - (headerBytes - 8);
+/// A 32-bit chunk or RIFF size that defers to the 64-bit one in ds64.
+constexpr std::uint32_t sizeInDs64 = 0xFFFF'FFFFu;
 
 constexpr std::uint16_t formatTagPcm = 1;
 constexpr std::uint16_t formatTagFloat = 3;
@@ -100,8 +110,9 @@ struct BextChunk {
     /// Writes "%04d-%02d-%02d" and "%02d:%02d:%02d" (first 10 and 8 characters, no terminator).
     void setOrigination(const CalendarTime& when) noexcept;
 
-    /// Reads the date and time texts back with "%4d-%2d-%2d" and "%2d:%2d:%2d". Fields that
-    /// don't parse are 0. Returns true when year, month and day were all read.
+    /// Reads the date and time texts back as "%4d-%2d-%2d" and "%2d:%2d:%2d", where each
+    /// separator may be any one non-digit character. Fields that don't parse are 0. Returns
+    /// true when year, month and day were all read.
     bool parseOrigination(CalendarTime& into) const noexcept;
 };
 
@@ -121,20 +132,29 @@ struct PadChunk {
 };
 
 /// The 1024-byte header this program writes: RIFF header, bext, fmt, TFID, PAD, data header.
+/// The sizes are 64-bit: a take, or an output written as RF64, may pass 4 GiB.
 struct BwfHeader {
     FourCc riffId = makeFourCc("RIFF");
-    std::uint32_t riffSize = 0;
+    std::uint64_t riffSize = 0;
     FourCc formType = makeFourCc("WAVE");
     BextChunk bext;
     FormatChunk format;
     TfidChunk tfid;
     PadChunk pad;
     FourCc dataId = makeFourCc("data");
-    std::uint32_t dataSize = 0;
+    std::uint64_t dataSize = 0;
 
     /// The header as written: of the bext body only date, time, time reference and version are
-    /// copied, the TFID body is always zero, and the fmt chunk is written as 18 bytes.
+    /// copied, the TFID body is always zero, and the fmt chunk is written as 18 bytes. The two
+    /// sizes are written as their low 32 bits; they must fit (see maxRiffDataBytes).
     std::array<std::uint8_t, headerBytes> image() const noexcept;
+    /// The same chunks as an RF64 header: "RF64", a 28-byte ds64 holding the RIFF size, the
+    /// data size and the frame count in 64 bits, bext, fmt and TFID 36 bytes further on, a
+    /// 34-byte PAD, and 0xFFFFFFFF in both 32-bit size fields. Samples start at 1024 as well.
+    std::array<std::uint8_t, headerBytes> rf64Image() const noexcept;
+
+private:
+    void writeRecords(ByteWriter& out) const noexcept;
 };
 
 } // namespace tabrix

@@ -30,6 +30,11 @@ inline std::uint32_t loadU32le(const std::uint8_t* p) noexcept
     }
 }
 
+inline std::uint64_t loadU64le(const std::uint8_t* p) noexcept
+{
+    return std::uint64_t(loadU32le(p)) | std::uint64_t(loadU32le(p + 4)) << 32;
+}
+
 inline std::int16_t loadS16le(const std::uint8_t* p) noexcept
 {
     return static_cast<std::int16_t>(loadU16le(p));
@@ -75,6 +80,12 @@ inline void storeU32le(std::uint8_t* p, std::uint32_t v) noexcept
     }
 }
 
+inline void storeU64le(std::uint8_t* p, std::uint64_t v) noexcept
+{
+    storeU32le(p, static_cast<std::uint32_t>(v));
+    storeU32le(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
 inline void storeS16le(std::uint8_t* p, std::int16_t sample) noexcept
 {
     storeU16le(p, static_cast<std::uint16_t>(sample));
@@ -94,6 +105,7 @@ public:
     void fourCc(const char (&id)[5]) { bytes(reinterpret_cast<const std::uint8_t*>(id), 4); }
     void u16(std::uint16_t v) { storeU16le(take(2), v); }
     void u32(std::uint32_t v) { storeU32le(take(4), v); }
+    void u64(std::uint64_t v) { storeU64le(take(8), v); }
     void bytes(const std::uint8_t* from, std::size_t count)
     {
         std::memcpy(take(count), from, count);

@@ -51,6 +51,15 @@ std::vector<ListedName> listTakeNames(const std::filesystem::path& audioFolder)
     return names;
 }
 
+// A project keeps its takes in "Audio Files"; a recorder's card or a copied day folder holds
+// them directly.
+std::filesystem::path takeFolderOf(const std::filesystem::path& projectFolder)
+{
+    const std::filesystem::path audioFiles = projectFolder / "Audio Files";
+    std::error_code error;
+    return std::filesystem::is_directory(audioFiles, error) ? audioFiles : projectFolder;
+}
+
 } // namespace
 
 ConformProject::ConformProject() = default;
@@ -69,7 +78,7 @@ bool ConformProject::load(const std::string& projectFolder)
     takeTimeline.reset();
     takeList.clear();
     renderState.resetRender(); // it may point into the released timeline
-    takeFolderPath = pathFromUtf8(projectFolder) / "Audio Files";
+    takeFolderPath = takeFolderOf(pathFromUtf8(projectFolder));
     scanAudioFiles(takeFolderPath);
     if (takeList.count() == 0)
         return false;
@@ -170,6 +179,13 @@ SamplePos ConformProject::timelineStart() const noexcept
     return first != nullptr ? first->start : 0;
 }
 
+std::uint64_t ConformProject::timelineFrames() const noexcept
+{
+    const TimelineSegment* first = takeTimeline ? takeTimeline->first() : nullptr;
+    const TimelineSegment* last = takeTimeline ? takeTimeline->last() : nullptr;
+    return first != nullptr && last != nullptr ? last->end - first->start : 0;
+}
+
 void ConformProject::releaseOutputs()
 {
     outputSegment.reset(); // closes (and so finalises) files it still holds open
@@ -180,8 +196,10 @@ void ConformProject::releaseOutputs()
 std::unique_ptr<BwfFile> ConformProject::createOutputFile(const std::string& path,
                                                           std::uint8_t channels)
 {
+    // What the file will hold once the whole timeline is written decides its header form.
+    const std::uint64_t plannedBytes = timelineFrames() * (outputBits / 8u) * channels;
     auto file = std::make_unique<BwfFile>(pathFromUtf8(path), channels, projectRate, outputBits,
-                                          timelineStart());
+                                          timelineStart(), plannedBytes);
     errno = 0;
     if (!file->create()) {
         failure = {FailureKind::CreateOutput, utf8FromPath(pathFromUtf8(path).filename()), errno};

@@ -53,9 +53,10 @@ public:
     ConformProject(const ConformProject&) = delete;
     ConformProject& operator=(const ConformProject&) = delete;
 
-    /// Scans `projectFolder` (UTF-8) / "Audio Files" for takes and builds the timeline. True
-    /// when at least one take was found and all share one sample rate; with mixed rates the
-    /// timeline is still built but the result is false.
+    /// Scans `projectFolder` (UTF-8) / "Audio Files" for takes, or `projectFolder` itself when
+    /// it has no such subfolder, and builds the timeline. True when at least one take was
+    /// found and all share one sample rate; with mixed rates the timeline is still built but
+    /// the result is false.
     bool load(const std::string& projectFolder);
     /// Output width (true: 24 bit, else 16) and channel mode (0-4; any other value: Stereo).
     void setOutputOptions(bool bits24, int channelMode);
@@ -75,7 +76,8 @@ public:
     const TakeList& takes() const noexcept { return takeList; }
     /// The "*.wav" files of the last load that are not takes, in listing order.
     const std::vector<SkippedFile>& skippedFiles() const noexcept { return skipped; }
-    /// The folder the last load listed for takes; empty before any load.
+    /// The folder the last load listed for takes ("Audio Files" or the chosen folder itself);
+    /// empty before any load.
     const std::filesystem::path& takeFolder() const noexcept { return takeFolderPath; }
     /// Why the last `prepareOutput`, `prepareDualMonoOutput` or `run` failed; kind None after
     /// a success.
@@ -101,6 +103,8 @@ private:
     void releaseOutputs();
     std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint8_t channels);
     SamplePos timelineStart() const noexcept;
+    /// Frames from the first segment's start to the last one's end; 0 without a timeline.
+    std::uint64_t timelineFrames() const noexcept;
 
     RenderState renderState;
     OutputConverter outputConverter;

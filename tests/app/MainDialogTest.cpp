@@ -104,6 +104,11 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
                " would be overwritten before it is read.";
     };
     const std::string noSpace = "Error: Insufficient space to create file. ";
+    const auto inTakeFolder = [&](const char* name) {
+        return "Error: Output file cannot be saved in the project's take folder. " +
+               utf8FromPath(takes) + " holds the takes; the next load would read " + name +
+               " as one of them.";
+    };
     struct Case { bool dualMono; std::filesystem::path left, right; std::uint64_t dataBytes;
                   std::optional<VolumeSpace> leftVolume, rightVolume; std::string message; };
     const Case cases[] = {
@@ -113,8 +118,10 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
         {false, takes / ".." / "Audio Files" / take.filename(), {}, data, all, all,
          isTake(takes / ".." / "Audio Files" / take.filename())},
         {true, a, take, data, all, all, isTake(take)},
+        {false, takes / "new.wav", {}, data, all, all, inTakeFolder("new.wav")},
+        {true, a, takes / ".." / "Audio Files" / "R.wav", data, all, all, inTakeFolder("R.wav")},
         {false, a, {}, max, all, all, ""},
-        {false, a, {}, max + 1, all, all, "Error: Output is too large for a WAV file."},
+        {false, a, {}, max + 1, all, all, ""}, // written as RF64
         {true, a, b, 2 * max, all, all, ""}, // each file holds half
         // The header counts too.
         {false, a, {}, data, VolumeSpace{1, one}, all,
@@ -152,6 +159,25 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
             std::filesystem::remove(file);
     }
     EXPECT_EQ(readFile(take), takeBefore);
+}
+
+// A folder of takes without "Audio Files": the folder itself is the take folder.
+TEST(ConformCommand, RefusesOutputsInAPlainTakeFolder)
+{
+    TempDir dir;
+    dir.write("Card/A001.wav", takeBytes({.timeReference = 48000, .data = Bytes(12)}));
+    ConformProject project;
+    ASSERT_TRUE(project.load(utf8FromPath(dir.path() / "Card")));
+    const auto plenty = [](const std::string&) { return VolumeSpace{1ull << 50, 1ull << 50}; };
+    const auto refusal = [&](const std::filesystem::path& left) {
+        return refuseOutputs(project, {utf8FromPath(left), "", false, 12}, plenty);
+    };
+    EXPECT_EQ(refusal(dir.path() / "Card" / "day.wav"),
+              "Output file cannot be saved in the project's take folder. " +
+                  utf8FromPath(dir.path() / "Card") +
+                  " holds the takes; the next load would read day.wav as one of them.");
+    EXPECT_EQ(refusal(dir.path() / "Card" / "mix" / "day.wav"), std::nullopt);
+    EXPECT_EQ(refusal(dir.path() / "day.wav"), std::nullopt);
 }
 
 TEST(ProblemText, PutsRejectionsAndFailuresIntoWords)
@@ -196,10 +222,11 @@ TEST(ProjectRefusal, SaysWhyAFolderCannotBeConformed)
         {"two kinds", "None of the 2 WAV files in " +
                           utf8FromPath(dir.path() / "two kinds" / "Audio Files") +
                           " is a usable take."},
-        {"p/Audio Files", utf8FromPath(dir.path() / "p" / "Audio Files") +
-                              " is a take folder; choose the project folder that holds it."},
-        {"nothing here", "No \"Audio Files\" folder in " +
-                             utf8FromPath(dir.path() / "nothing here") + "."},
+        // The take folder chosen itself is read as it is.
+        {"p/Audio Files",
+         "No takes found in " + utf8FromPath(dir.path() / "p" / "Audio Files") + "."},
+        {"nothing here", "The folder " + utf8FromPath(dir.path() / "nothing here") +
+                             " can't be read."},
         {"mixed", "2 takes at 44.1 kHz and 1 at 48 kHz, which can't be mixed."},
         {"good", ""},
     };

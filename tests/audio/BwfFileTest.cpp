@@ -281,7 +281,7 @@ TEST(TakeOrder, SortsByRecordingTimeKeepingInsertionOrderForEqualKeys)
 {
     struct Row { const char* name; const char* date; const char* time = "10:00:00"; };
     constexpr Row rows[] = {{"ten", "2005-06-01"}, {"2040", "2040-01-01"}, // inserted in this order
-        {"nine", "2005-06-01", "09:00:00"}, {"undated", "01.06.2005"}, {"ten-b", "2005-06-01"},
+        {"nine", "2005-06-01", "09:00:00"}, {"undated", "1 Jun 2005"}, {"ten-b", "2005-06-01"},
         {"2037", "2037-12-31"}};
     TempDir dir;
     TakeList list;

@@ -188,6 +188,31 @@ TEST(ProjectLoading, ScansUsableWavFilesInFoldedNameOrder)
     EXPECT_TRUE(project.skippedFiles().empty());
 }
 
+// A recorder's card holds its takes directly; a project folder keeps them in "Audio Files".
+TEST(ProjectLoading, FolderWithoutAudioFilesIsItsOwnTakeFolder)
+{
+    TempDir dir;
+    dir.write("card/A001.wav", take(0, 10));
+    dir.write("card/A002.WAV", take(100, 10));
+    dir.write("card/FALSE_TAKES/A000.wav", take(200, 10)); // only the folder's own files
+    dir.write("project/top.wav", take(300, 10));
+    write(dir, "project", "a.wav", take(400, 10));
+    struct Case { const char* folder; const char* takeFolder; std::uint32_t takes; SamplePos end; };
+    const Case cases[] = {
+        {"card", "card", 2, 110},
+        {"project", "project/Audio Files", 1, 410}, // as before: the loose file is no take
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        ConformProject project;
+        EXPECT_TRUE(project.load(utf8FromPath(dir.path() / c.folder)));
+        EXPECT_EQ(project.takeFolder(), dir.path() / pathFromUtf8(c.takeFolder));
+        EXPECT_EQ(project.takes().count(), c.takes);
+        ASSERT_NE(project.timeline(), nullptr);
+        EXPECT_EQ(project.timeline()->last()->end, c.end);
+    }
+}
+
 TEST(ProjectLoading, SecondLoadReleasesTheFirstFolderAndOpensNothing)
 {
     TempDir dir;

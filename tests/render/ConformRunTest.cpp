@@ -104,6 +104,43 @@ TEST_F(Conform, CancelStopsAtABlockEdgeWithAFinalisedFile)
     EXPECT_LT(dataBytes, blocks * blockBytes) << "the cancel was not honoured";
 }
 
+// Two short takes 2^31 frames apart: the silence between them plans each output past what a
+// RIFF header can describe, so each is RF64 from the start and keeps its true 64-bit sizes
+// when the run is cancelled.
+TEST_F(Conform, OutputPlannedPastFourGiBIsRf64WithTrueSizesAfterACancel)
+{
+    constexpr SamplePos far = SamplePos(1) << 31;
+    for (const int mode : {0, 4}) {
+        SCOPED_TRACE(mode);
+        ASSERT_TRUE(prepare({{.frames = 1000, .bits = 16}, {.start = far, .frames = 1000, .bits = 16}},
+                            false, mode));
+        FileSizeLimit guard(256ull << 20); // should the cancel never land
+        std::atomic<int> result{-1};
+        std::thread worker([&] { result = project.run(progress); });
+        while (progress.load() < 2 * 100.0 / double(far / blockFrames) - 1e-9 && result < 0)
+            std::this_thread::yield();
+        project.requestCancel();
+        worker.join();
+        ASSERT_EQ(result, 1);
+        for (const char* name : {"L.wav", "R.wav"}) {
+            if (mode != 4 && name[0] == 'R')
+                continue;
+            const Bytes file = readFile(out(name));
+            const std::uint64_t dataBytes = file.size() - 1024, frameBytes = mode == 4 ? 2 : 4;
+            ASSERT_GE(dataBytes, 2 * blockFrames * frameBytes);
+            EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RF64");
+            EXPECT_EQ(loadU64le(&file[20]), file.size() - 8);
+            EXPECT_EQ(loadU64le(&file[28]), dataBytes);
+            EXPECT_EQ(loadU64le(&file[36]), dataBytes / frameBytes);
+            SF_INFO info{};
+            const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> sound(
+                sf_open(out(name).c_str(), SFM_READ, &info), sf_close);
+            ASSERT_NE(sound, nullptr) << sf_strerror(nullptr);
+            EXPECT_EQ(std::uint64_t(info.frames), dataBytes / frameBytes);
+        }
+    }
+}
+
 TEST_F(Conform, DualMonoRightFileInMissingFolderFailsAndKeepsLeftFile)
 {
     ASSERT_TRUE(prepare({{.frames = 3000}}, true, 0));

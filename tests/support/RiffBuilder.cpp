@@ -95,6 +95,30 @@ Bytes bextBody(const BextFields& f)
     return body;
 }
 
+Bytes ds64Body(std::uint64_t riffBytes, std::uint64_t dataBytes, std::uint64_t frameCount,
+               const std::vector<std::string>& tableIds)
+{
+    Bytes out;
+    putLe(out, riffBytes, 8);
+    putLe(out, dataBytes, 8);
+    putLe(out, frameCount, 8);
+    putLe(out, tableIds.size(), 4);
+    for (const std::string& id : tableIds) {
+        putId(out, id);
+        putLe(out, 0x1'2345'6789ull, 8);
+    }
+    return out;
+}
+
+Bytes withRiffId(Bytes riff, const std::string& id)
+{
+    for (std::size_t i = 0; i < 4; ++i)
+        riff[i] = static_cast<std::uint8_t>(id[i]);
+    for (std::size_t i = 4; i < 8; ++i)
+        riff[i] = 0xFF;
+    return riff;
+}
+
 Bytes tfidBody(std::uint8_t fill)
 {
     return Bytes(26, fill);

@@ -42,6 +42,13 @@ struct BextFields {
 };
 
 Bytes bextBody(const BextFields& fields);
+
+/// A ds64 body: RIFF size, data size and frame count (64-bit), then one 12-byte table entry
+/// (id and 64-bit size) per element of `tableIds`.
+Bytes ds64Body(std::uint64_t riffBytes, std::uint64_t dataBytes, std::uint64_t frameCount,
+               const std::vector<std::string>& tableIds = {});
+/// `riff` with its RIFF id replaced by `id` ("RF64", "BW64") and its RIFF size by 0xFFFFFFFF.
+Bytes withRiffId(Bytes riff, const std::string& id);
 Bytes tfidBody(std::uint8_t fill); ///< 26 bytes of `fill`
 
 /// Little-endian integer samples of `bits` (8, 16, 24 or 32) bits each.

@@ -56,6 +56,15 @@ std::vector<std::pair<std::string, Bytes>> seeds()
         {"bext-history-past-end",
          RiffBuilder{}.chunkDeclaring("bext", 0xFFFF'FFF0u, bextBody({})).chunk("fmt ", fmt24())
              .chunk("data", frames24()).bytes()},
+        {"rf64-ixml-after-data",
+         withRiffId(RiffBuilder{}.chunk("ds64", ds64Body(0, 96, 16, {"iXML"}))
+                        .chunk("bext", bextBody({})).chunk("fmt ", fmt24())
+                        .chunkDeclaring("data", 0xFFFF'FFFFu, frames24())
+                        .chunk("iXML", Bytes(40, '<')).bytes(),
+                    "RF64")},
+        {"power-loss-partial-frame",
+         RiffBuilder{}.chunk("bext", bextBody({})).chunk("fmt ", fmt24())
+             .chunkDeclaring("data", 0, cut(frames24(), 93)).bytes()},
         {"written-header-layout",
          RiffBuilder{}.chunk("bext", bextBody({.bodyBytes = 858})).chunk("fmt ", fmt24())
              .chunk("TFID", tfidBody(0)).chunk("PAD ", Bytes(70)).chunk("data", pcm(24, {1, 2, 3}))

@@ -1,0 +1,190 @@
+#include "cli/CommandLine.h"
+
+#include "cli/ExitStatus.h"
+#include "cli/PlanCommand.h"
+#include "cli/SummaryCommand.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <ostream>
+#include <vector>
+
+#ifndef TABRIX_VERSION
+#define TABRIX_VERSION "unknown"
+#endif
+
+namespace tabrix::cli {
+
+namespace {
+
+constexpr const char* description =
+    "Conforms a recording project: lays the Broadcast WAV takes of PROJECT/Audio Files on one\n"
+    "timeline by their time references (the most recent recording wins every overlap), fills\n"
+    "gaps with silence, fades at the splices between recordings and writes one continuous\n"
+    "Broadcast WAV file, or a pair of mono files, whose time reference lines up with the\n"
+    "project's timeline.";
+
+constexpr const char* footer = R"(Exit status:
+  0    success
+  1    the conform failed (the reason is on standard error)
+  2    usage error, or the outputs were refused before anything was written
+  3    the project can't be conformed (no usable takes, mixed sample rates)
+  130  cancelled by SIGINT (Ctrl-C) or SIGTERM; the shorter file is finalised
+  In batch mode, the highest status of any project.
+
+Examples:
+  tabrix summary "Day 1"
+  tabrix summary "Day 1" --channels dual --width 16 --json
+  tabrix plan "Day 1" --csv > day1-plan.csv
+  tabrix conform "Day 1" -o day1.wav
+  tabrix conform "Day 1" --channels dual -o day1L.wav -o day1R.wav
+  tabrix conform cards/* --out-dir delivered --progress)";
+
+// In ChannelMode order, so a name's index is its mode.
+const std::vector<std::string> channelNames{"stereo", "left", "right", "sum", "dual"};
+
+struct Choices {
+    std::vector<std::string> projects;
+    std::vector<std::string> outputs;
+    std::string outputFolder;
+    int width = 24;
+    std::string channels = "stereo";
+    bool json = false;
+    bool csv = false;
+    bool force = false;
+    bool progress = false;
+
+    OutputOptions options() const
+    {
+        const auto named = std::find(channelNames.begin(), channelNames.end(), channels);
+        return {width == 16 ? std::int32_t(SampleWidth::Bits16) : std::int32_t(SampleWidth::Bits24),
+                static_cast<std::int32_t>(
+                    named == channelNames.end() ? 0 : named - channelNames.begin())};
+    }
+};
+
+void addOutputOptions(CLI::App& command, Choices& choices)
+{
+    command
+        .add_option("--width", choices.width, "sample width of the output: 16 or 24 (default 24)")
+        ->check(CLI::IsMember({16, 24}))
+        ->type_name("BITS");
+    command
+        .add_option("--channels", choices.channels,
+                    "stereo (default), left, right, sum (left + right, not halved) or dual (two "
+                    "mono files)")
+        ->transform(CLI::IsMember(channelNames, CLI::ignore_case))
+        ->type_name("LAYOUT");
+}
+
+// The checks CLI11 can't express: how many outputs go with which layout and mode.
+std::optional<std::string> conformUsageError(const Choices& choices)
+{
+    const bool dual = choices.options().dualMono();
+    if (!choices.outputFolder.empty())
+        return std::nullopt;
+    if (choices.outputs.empty())
+        return "conform needs -o OUT.wav, or --out-dir DIR for a batch.";
+    if (choices.projects.size() > 1)
+        return "several projects need --out-dir DIR instead of -o.";
+    if (dual && choices.outputs.size() != 2)
+        return "--channels dual needs two outputs: -o LEFT.wav -o RIGHT.wav.";
+    if (!dual && choices.outputs.size() != 1)
+        return "a second -o is only for --channels dual.";
+    return std::nullopt;
+}
+
+int conformCommand(const Choices& choices, ConformEnvironment environment, bool errIsTerminal,
+                   std::ostream& out, std::ostream& err)
+{
+    if (const auto usage = conformUsageError(choices)) {
+        err << "tabrix: " << *usage << "\n";
+        return Refused;
+    }
+    environment.progress = errIsTerminal      ? ProgressStyle::Bar
+                           : choices.progress ? ProgressStyle::Lines
+                                              : ProgressStyle::None;
+    environment.progressStream = &err;
+    environment.noteStream = &err;
+    environment.namePrefix = !choices.outputFolder.empty();
+    ConformRunner runner(std::move(environment));
+    if (!choices.outputFolder.empty())
+        return conformBatch(choices.projects, choices.outputFolder, choices.options(),
+                            choices.force, runner, out);
+    const JobResult result = runner.conform(
+        {choices.projects.front(), choices.outputs, choices.options(), choices.force});
+    if (result.status != Success)
+        err << "tabrix: " << result.message << "\n";
+    return result.status;
+}
+
+} // namespace
+
+int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                   ConformEnvironment environment, bool errIsTerminal)
+{
+    CLI::App app(description, "tabrix");
+    app.footer(footer);
+    app.set_version_flag("--version", "tabrix " TABRIX_VERSION);
+    app.require_subcommand(1, 1);
+    Choices choices;
+
+    CLI::App* summary = app.add_subcommand(
+        "summary", "Print the project's summary line as the window shows it, then one line per "
+                   "skipped file: \"skipped: NAME: REASON\".");
+    summary->add_option("PROJECT", choices.projects, "the project folder (holding \"Audio Files\")")
+        ->required()
+        ->expected(1)
+        ->type_name("");
+    addOutputOptions(*summary, choices);
+    summary->add_flag("--json", choices.json, "print one JSON object instead");
+
+    CLI::App* plan = app.add_subcommand(
+        "plan", "Print the timeline's segments in timeline order: which take plays where, from "
+                "which of its frames.");
+    plan->add_option("PROJECT", choices.projects, "the project folder")
+        ->required()
+        ->expected(1)
+        ->type_name("");
+    plan->add_flag("--csv", choices.csv,
+                   "CSV with the header take,start,end,source_offset,start_time,end_time (frames; "
+                   "end is one past the last frame)");
+
+    CLI::App* conform = app.add_subcommand(
+        "conform", "Conform PROJECT into OUT.wav; with --out-dir, conform each PROJECT into "
+                   "DIR/<project folder name>.wav and print one result line per project.");
+    conform->add_option("PROJECT", choices.projects, "project folder(s)")
+        ->required()
+        ->type_name("");
+    CLI::Option* outputs =
+        conform
+            ->add_option("-o,--output", choices.outputs,
+                         "output file; give it twice (left, then right) for --channels dual")
+            ->expected(1)
+            ->type_name("OUT.wav")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    conform
+        ->add_option("--out-dir", choices.outputFolder,
+                     "batch mode: the folder the outputs go to (Dual Mono: <name>L.wav and "
+                     "<name>R.wav)")
+        ->type_name("DIR")
+        ->excludes(outputs);
+    addOutputOptions(*conform, choices);
+    conform->add_flag("--force", choices.force, "replace outputs that already exist");
+    conform->add_flag("--progress", choices.progress,
+                      "when standard error is not a terminal, print a line per 10 %");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error, out, err) == 0 ? Success : Refused;
+    }
+    if (summary->parsed())
+        return summaryCommand(choices.projects.front(), choices.options(), choices.json, out, err);
+    if (plan->parsed())
+        return planCommand(choices.projects.front(), choices.csv, out, err);
+    return conformCommand(choices, std::move(environment), errIsTerminal, out, err);
+}
+
+} // namespace tabrix::cli

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace tabrix::cli {
+
+/// The command line's exit statuses. In batch mode the program ends with the highest status
+/// of any project.
+enum ExitStatus : int {
+    Success = 0,
+    RunFailed = 1,      ///< the conform started or tried to create its output and failed
+    Refused = 2,        ///< a usage error, or the outputs were refused before anything was written
+    NotConformable = 3, ///< the project has no usable takes or mixes sample rates
+    Cancelled = 130,    ///< stopped by SIGINT or SIGTERM (Ctrl-C or Ctrl-Break on Windows)
+};
+
+} // namespace tabrix::cli

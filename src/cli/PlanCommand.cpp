@@ -1,0 +1,86 @@
+#include "cli/PlanCommand.h"
+
+#include "app/ProjectSummary.h"
+#include "cli/CliText.h"
+#include "cli/ExitStatus.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+namespace tabrix::cli {
+
+namespace {
+
+std::string takeName(const TimelineSegment& segment)
+{
+    return utf8FromPath(segment.take->path().filename());
+}
+
+using TableRow = std::array<std::string, 5>;
+
+std::string alignedRows(const std::vector<TableRow>& rows)
+{
+    std::array<std::size_t, 5> widths{};
+    for (const TableRow& row : rows)
+        for (std::size_t column = 0; column < row.size(); ++column)
+            widths[column] = std::max(widths[column], row[column].size());
+    std::string text;
+    for (const TableRow& row : rows) {
+        std::string line;
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            line += row[column];
+            if (column + 1 < row.size())
+                line += std::string(widths[column] - row[column].size() + 2, ' ');
+        }
+        text += line + "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+std::string planCsv(const ConformProject& project)
+{
+    std::string text = "take,start,end,source_offset,start_time,end_time\n";
+    if (project.timeline() == nullptr)
+        return text;
+    for (const TimelineSegment* s = project.timeline()->first(); s != nullptr; s = s->next)
+        text += csvField(takeName(*s)) + "," + std::to_string(s->start) + "," +
+                std::to_string(s->end) + "," + std::to_string(s->sourceOffset) + "," +
+                clockTextAt(project, s->start) + "," + clockTextAt(project, s->end) + "\n";
+    return text;
+}
+
+std::string planTable(const ConformProject& project)
+{
+    std::vector<TableRow> rows{{"Start", "End", "Frames", "From frame", "Take"}};
+    if (project.timeline() != nullptr) {
+        for (const TimelineSegment* s = project.timeline()->first(); s != nullptr; s = s->next) {
+            if (s->previous != nullptr && s->previous->end < s->start)
+                rows.push_back({clockTextAt(project, s->previous->end),
+                                clockTextAt(project, s->start),
+                                std::to_string(s->start - s->previous->end), "", "(silence)"});
+            rows.push_back({clockTextAt(project, s->start), clockTextAt(project, s->end),
+                            std::to_string(s->length), std::to_string(s->sourceOffset),
+                            takeName(*s)});
+        }
+    }
+    return alignedRows(rows);
+}
+
+int planCommand(const std::string& projectFolder, bool csv, std::ostream& out, std::ostream& err)
+{
+    const auto project = std::make_unique<ConformProject>();
+    const bool loaded = project->load(projectFolder);
+    out << (csv ? planCsv(*project) : planTable(*project));
+    if (loaded)
+        return Success;
+    const std::string reason = projectRefusalText(*project);
+    err << "tabrix: " << (reason.empty() ? "the project can't be conformed." : reason) << "\n";
+    return NotConformable;
+}
+
+} // namespace tabrix::cli

@@ -1,0 +1,26 @@
+#pragma once
+#include "app/ProjectSummary.h"
+#include "cli/OutputOptions.h"
+
+#include <nlohmann/json.hpp>
+
+#include <iosfwd>
+#include <string>
+
+namespace tabrix::cli {
+
+/// The summary line as the window shows it, then "skipped: NAME: REASON" per skipped file.
+std::string summaryText(const ConformProject& project, const ProjectSummary& summary);
+
+/// The summary as one JSON object; `loaded` is what `load` answered. Clock times and the
+/// output size are null without a timeline, `recorded` is null for an undated take.
+nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
+                                   const ProjectSummary& summary);
+
+/// `tabrix summary`: loads `projectFolder` and prints its summary on `out`. Returns Success,
+/// or NotConformable (with the reason on `err`) when the project can't be conformed; the
+/// summary is printed in both cases.
+int summaryCommand(const std::string& projectFolder, const OutputOptions& options, bool json,
+                   std::ostream& out, std::ostream& err);
+
+} // namespace tabrix::cli

@@ -1,0 +1,131 @@
+#include "CliSupport.h"
+#include "TempDir.h"
+
+#include "app/ProblemText.h"
+#include "cli/CliText.h"
+#include "cli/ConformJob.h"
+#include "cli/ExitStatus.h"
+#include "cli/ProgressMeter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+namespace tabrix::cli {
+namespace {
+
+using namespace tabrix::testing;
+
+TEST(CliText, QuotesCsvFieldsOnlyWhenTheyNeedIt)
+{
+    struct Case {
+        std::string text, expected;
+    };
+    const Case cases[] = {
+        {"Take 1.wav", "Take 1.wav"},
+        {"a,b.wav", "\"a,b.wav\""},
+        {"say \"hi\".wav", "\"say \"\"hi\"\".wav\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(csvField(c.text), c.expected) << c.text;
+}
+
+TEST(CliText, FormatsDurationsAndProjectNames)
+{
+    EXPECT_EQ(durationText(0.0), "0:00");
+    EXPECT_EQ(durationText(7.9), "0:07");
+    EXPECT_EQ(durationText(754.0), "12:34");
+    EXPECT_EQ(durationText(3723.0), "1:02:03");
+    EXPECT_EQ(durationText(-5.0), "0:00");
+    EXPECT_EQ(durationText(std::nan("")), "0:00");
+
+    EXPECT_EQ(projectName("/cards/Day 1"), "Day 1");
+    EXPECT_EQ(projectName("/cards/Day 1/"), "Day 1"); // as shells complete folders
+    EXPECT_EQ(projectName("/cards/Day 1/."), "Day 1");
+    EXPECT_EQ(projectName("/cards/Day 1/x/.."), "Day 1");
+}
+
+TEST(ProgressMeterLines, PrintsOneLinePerTenPercentReached)
+{
+    ProgressMeter meter(ProgressStyle::Lines, "Day1");
+    EXPECT_EQ(meter.update(9.9, 1.0), "");
+    EXPECT_EQ(meter.update(25.0, 5.0), "Day1: 10%, 0:05 elapsed, 0:15 left\n"
+                                       "Day1: 20%, 0:05 elapsed, 0:15 left\n");
+    EXPECT_EQ(meter.update(29.0, 6.0), "");
+    // The run's last block may count past 100.
+    const std::string end = meter.update(100.7, 20.0);
+    EXPECT_EQ(linesOf(end).size(), 8u);
+    EXPECT_EQ(linesOf(end).back(), "Day1: 100%, 0:20 elapsed, 0:00 left");
+    EXPECT_EQ(meter.update(100.0, 21.0), "");
+    EXPECT_EQ(meter.finish(), "");
+}
+
+TEST(ProgressMeterBar, RedrawsInPlaceOnlyWhenItChanges)
+{
+    EXPECT_EQ(ProgressMeter::barText(0, 0.0, 10), "[..........]   0%  0:00 elapsed, -:-- left");
+    EXPECT_EQ(ProgressMeter::barText(50, 10.0, 10), "[#####.....]  50%  0:10 elapsed, 0:10 left");
+
+    ProgressMeter meter(ProgressStyle::Bar, "");
+    const std::string first = meter.update(0.0, 0.2);
+    EXPECT_EQ(first.front(), '\r');
+    EXPECT_EQ(meter.update(0.5, 0.4), ""); // same percentage, same second
+    const std::string next = meter.update(12.0, 3.0);
+    EXPECT_EQ(next.front(), '\r');
+    EXPECT_EQ(next.size(), first.size()); // old text fully covered
+    EXPECT_EQ(meter.finish(), "\n");
+    EXPECT_EQ(ProgressMeter(ProgressStyle::None, "x").update(50.0, 1.0), "");
+    EXPECT_EQ(ProgressMeter(ProgressStyle::Bar, "x").finish(), ""); // nothing drawn: no newline
+}
+
+class ConformRunnerTest : public ::testing::Test {
+  protected:
+    ConformJob job(const std::string& output)
+    {
+        return {project, {utf8FromPath(dir.path() / output)}, OutputOptions{}, false};
+    }
+
+    TempDir dir;
+    std::string project = writeProject(dir.path() / "P", demoLikeTakes());
+};
+
+TEST_F(ConformRunnerTest, RefusesWithoutFreeSpaceAndWritesNothing)
+{
+    ConformEnvironment environment;
+    environment.volumeSpace = [](const std::string&) {
+        return std::optional<VolumeSpace>(VolumeSpace{1'000'000, 1000});
+    };
+    ConformRunner runner(environment);
+    const JobResult result = runner.conform(job("out.wav"));
+    EXPECT_EQ(result.status, Refused);
+    EXPECT_EQ(result.message, "Insufficient space to create file. " + utf8FromPath(dir.path()) +
+                                  " needs 1.80 MB but has 1.00 KB free.");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.wav"));
+}
+
+TEST_F(ConformRunnerTest, CancelBeforeTheRunWritesNothing)
+{
+    ConformEnvironment environment;
+    environment.cancelled = [] { return true; };
+    ConformRunner runner(environment);
+    EXPECT_EQ(runner.conform(job("out.wav")).status, Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.wav"));
+}
+
+TEST_F(ConformRunnerTest, ListsSkippedFilesAsNotes)
+{
+    writeFile(dir.path() / "P" / "Audio Files" / "junk.wav", Bytes{1, 2, 3});
+    std::ostringstream notes;
+    ConformEnvironment environment;
+    environment.noteStream = &notes;
+    environment.namePrefix = true;
+    ConformRunner runner(environment);
+    EXPECT_EQ(runner.conform(job("out.wav")).status, Success);
+    EXPECT_EQ(notes.str(), "tabrix: " + project + ": skipped: junk.wav: " +
+                               rejectionText({TakeProblem::NotWave, 0}) + "\n");
+}
+
+} // namespace
+} // namespace tabrix::cli

@@ -1,0 +1,157 @@
+#include "CliSupport.h"
+
+#include "project/ConformProject.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <sstream>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace tabrix::testing {
+
+namespace {
+
+std::string quoted(const std::string& text)
+{
+#ifdef _WIN32
+    return "\"" + text + "\"";
+#else
+    std::string result = "'";
+    for (const char c : text)
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
+#endif
+}
+
+std::string fileText(const std::filesystem::path& path)
+{
+    const Bytes bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+} // namespace
+
+ProgramRun runTabrix(const std::vector<std::string>& args, const std::filesystem::path& scratch)
+{
+    const auto outPath = scratch / "stdout.txt";
+    const auto errPath = scratch / "stderr.txt";
+    std::string command = quoted(TABRIX_CLI_PATH);
+    for (const std::string& arg : args)
+        command += " " + quoted(arg);
+    command += " >" + quoted(outPath.string()) + " 2>" + quoted(errPath.string());
+#ifdef _WIN32
+    command = "\"" + command + "\""; // cmd strips one outer pair of quotes
+#endif
+    const int raw = std::system(command.c_str());
+    ProgramRun run;
+#ifdef _WIN32
+    run.status = raw;
+#else
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+#endif
+    run.out = fileText(outPath);
+    run.err = fileText(errPath);
+    return run;
+}
+
+std::string writeProject(const std::filesystem::path& folder, const std::vector<ProjectTake>& takes)
+{
+    std::filesystem::create_directories(folder / "Audio Files");
+    for (const ProjectTake& take : takes)
+        writeFile(folder / "Audio Files" / pathFromUtf8(take.name), takeBytes(take.fields));
+    return utf8FromPath(folder);
+}
+
+ProjectTake rampTake(const std::string& name, std::uint64_t start, std::uint64_t frames,
+                     std::int32_t value, const std::string& time, int tfid, std::uint32_t rate,
+                     std::uint16_t channels)
+{
+    TakeFields fields;
+    fields.timeReference = start;
+    fields.time = time;
+    fields.rate = rate;
+    fields.channels = channels;
+    fields.bits = 24;
+    fields.tfid = tfid;
+    // Channels differ, so a swapped left and right shows in the bytes.
+    std::vector<std::int32_t> samples;
+    for (std::uint64_t i = 0; i < frames; ++i)
+        for (std::uint16_t c = 0; c < channels; ++c)
+            samples.push_back(c == 0 ? value + std::int32_t(i) : value / 2 - std::int32_t(i));
+    fields.data = pcm(24, samples);
+    return {name, fields};
+}
+
+std::vector<ProjectTake> demoLikeTakes()
+{
+    constexpr std::uint64_t ten = 10ull * 3600 * 48000;
+    return {
+        rampTake("Scene 1 Take 1.wav", ten, 48000, 1000, "11:00:00", 1),
+        rampTake("Scene 1 Take 2.wav", ten + 36000, 48000, 200000, "11:05:00", 2),
+        // Newest, inside Take 2: splits it.
+        rampTake("Pickup, \"short\".wav", ten + 40000, 4000, -50000, "12:00:00", 3),
+        // After a gap of a second; pieces of one recording.
+        rampTake("Scene 2 a.wav", ten + 3 * 48000, 20000, 7, "11:10:00", 4),
+        rampTake("Scene 2 b.wav", ten + 3 * 48000 + 20000, 20000, 9, "11:10:04", 4),
+        // Older and longer than the newer mono take inside it: split around it.
+        rampTake("Scene 3 Take 1.wav", ten + 5 * 48000, 60000, 300, "10:30:00", 5),
+        rampTake("Scene 3 Wild Mono.wav", ten + 5 * 48000 + 10000, 10000, 123456, "11:30:00", 6,
+                 48000, 1),
+    };
+}
+
+void conformWithLibrary(const std::string& folder, bool bits24, int channelMode,
+                        const std::vector<std::filesystem::path>& outputs)
+{
+    ConformProject project;
+    if (!project.load(folder))
+        return;
+    project.setOutputOptions(bits24, channelMode);
+    const bool prepared =
+        outputs.size() == 2
+            ? project.prepareDualMonoOutput(utf8FromPath(outputs[0]), utf8FromPath(outputs[1]))
+            : project.prepareOutput(utf8FromPath(outputs[0]));
+    std::atomic<double> percent{0.0};
+    if (prepared)
+        (void)project.run(percent);
+}
+
+Bytes withoutOriginationStamp(const std::filesystem::path& file)
+{
+    Bytes bytes = readFile(file);
+    for (std::size_t i = 340; i < 358 && i < bytes.size(); ++i)
+        bytes[i] = 0;
+    return bytes;
+}
+
+std::vector<std::string> csvFields(const std::string& line)
+{
+    std::vector<std::string> fields(1);
+    bool inQuotes = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (inQuotes && c == '"' && i + 1 < line.size() && line[i + 1] == '"')
+            fields.back() += line[++i];
+        else if (c == '"')
+            inQuotes = !inQuotes;
+        else if (c == ',' && !inQuotes)
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    return fields;
+}
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace tabrix::testing
