@@ -1,14 +1,29 @@
 #include "app/ConformCommand.h"
 
+#include "app/ProblemText.h"
 #include "audio/Types.h"
 #include "project/ConformProject.h"
 
+#include <algorithm>
+#include <cctype>
+#include <system_error>
 
 namespace tabrix {
 
 namespace {
 
 constexpr std::int32_t dualMono = static_cast<std::int32_t>(ChannelMode::DualMono);
+
+std::string folderOf(const std::string& path)
+{
+    return utf8FromPath(pathFromUtf8(path).parent_path());
+}
+
+bool isFolder(const std::string& path)
+{
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(pathFromUtf8(path), error);
+}
 
 } // namespace
 
@@ -21,9 +36,9 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
 {
     const bool dual = request.channelChoice == dualMono;
     ConformOutcome outcome;
-    const SaveChoice left = services.chooseSaveFile(
-        dual ? "Left Channel Filename" : "Choose Filename",
-        dual ? request.projectName + "L.wav" : request.projectName);
+    const SaveChoice left = chooseOutput(dual ? "Left Channel Filename" : "Choose Filename",
+                                         dual ? request.projectName + "L.wav" : request.projectName,
+                                         firstSaveFolder());
     if (!left.confirmed)
         return outcome;
     outcome.outputPath = left.fullPath;
@@ -31,8 +46,10 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
 
     std::string rightPath;
     if (dual) {
-        const SaveChoice right = services.chooseSaveFile(
-            "Right Channel Filename", rightDefaultName(left.fileName, request.projectName));
+        // The two halves belong together: the right dialog opens where the left file goes.
+        const SaveChoice right = chooseOutput("Right Channel Filename",
+                                              rightDefaultName(left.fileName, request.projectName),
+                                              folderOf(left.fullPath));
         if (!right.confirmed)
             return outcome;
         rightPath = right.fullPath;
@@ -50,10 +67,11 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
     const bool prepared = dual ? project.prepareDualMonoOutput(left.fullPath, rightPath)
                                : project.prepareOutput(left.fullPath);
     if (!prepared) {
-        refuse("Unable to create file(s).");
+        refuse(creationFailureText(left.fullPath, rightPath));
         return outcome;
     }
-    services.runProgress(project);
+    services.remember(lastOutputFolderKey, folderOf(left.fullPath));
+    services.runProgress(project, progressJob(request, left.fullPath, rightPath));
     return outcome;
 }
 
@@ -66,6 +84,79 @@ std::string ConformCommand::rightDefaultName(const std::string& leftFileName,
     if (tailLength > 0 && leftFileName[restLength] == 'L')
         return leftFileName.substr(0, restLength) + "R.wav";
     return projectName + "R.wav";
+}
+
+std::string ConformCommand::withWavExtension(const std::string& name)
+{
+    constexpr std::string_view extension = ".wav";
+    if (name.size() >= extension.size() &&
+        std::equal(extension.begin(), extension.end(), name.end() - extension.size(),
+                   [](char a, char b) {
+                       return a == std::tolower(static_cast<unsigned char>(b));
+                   }))
+        return name;
+    return name + ".wav";
+}
+
+SaveChoice ConformCommand::chooseOutput(const std::string& title, const std::string& defaultName,
+                                        const std::string& startFolder)
+{
+    SaveChoice choice = services.chooseSaveFile(title, defaultName, startFolder);
+    if (!choice.confirmed || !choice.wavFilter)
+        return choice;
+    const std::string fileName = withWavExtension(choice.fileName);
+    if (fileName == choice.fileName)
+        return choice;
+    choice.fullPath += fileName.substr(choice.fileName.size());
+    choice.fileName = fileName;
+    // The dialog asked about the name as typed; the name with ".wav" may be another file.
+    std::error_code error;
+    if (std::filesystem::exists(pathFromUtf8(choice.fullPath), error) &&
+        !services.confirm(fileName + " already exists.\nDo you want to replace it?", title))
+        choice.confirmed = false;
+    return choice;
+}
+
+std::string ConformCommand::firstSaveFolder() const
+{
+    const std::string last = services.recall(lastOutputFolderKey);
+    if (isFolder(last))
+        return last;
+    // First time: beside the project, never inside its take folder.
+    const std::filesystem::path projectFolder = project.takeFolder().parent_path();
+    return projectFolder.empty() ? std::string() : utf8FromPath(projectFolder.parent_path());
+}
+
+std::string ConformCommand::creationFailureText(const std::string& leftPath,
+                                                const std::string& rightPath) const
+{
+    const RunFailure& failure = project.lastFailure();
+    std::string text = "Unable to create file(s).\n\n";
+    if (failure.kind == FailureKind::None)
+        return text + "The project has nothing to write.";
+    std::string reason = failureText(failure);
+    reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+    const bool isRight = !rightPath.empty() &&
+                         utf8FromPath(pathFromUtf8(rightPath).filename()) == failure.fileName &&
+                         utf8FromPath(pathFromUtf8(leftPath).filename()) != failure.fileName;
+    return text + reason + ".\nFolder: " + folderOf(isRight ? rightPath : leftPath);
+}
+
+ProgressJob ConformCommand::progressJob(const ConformRequest& request, const std::string& leftPath,
+                                        const std::string& rightPath) const
+{
+    ProgressJob job;
+    job.outputPaths.push_back(leftPath);
+    if (!rightPath.empty())
+        job.outputPaths.push_back(rightPath);
+    job.sampleRate = project.sampleRate();
+    const TakeTimeline* timeline = project.timeline();
+    if (timeline != nullptr && timeline->first() != nullptr)
+        job.totalFrames = timeline->last()->end - timeline->first()->start;
+    if (job.totalFrames > 0)
+        job.fileFrameBytes = static_cast<std::uint32_t>(
+            request.outputDataSize / job.totalFrames / job.outputPaths.size());
+    return job;
 }
 
 void ConformCommand::refuse(const std::string& text)

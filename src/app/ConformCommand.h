@@ -35,8 +35,23 @@ public:
     /// The proposed right-channel name for a left file called `leftFileName`.
     static std::string rightDefaultName(const std::string& leftFileName,
                                         const std::string& projectName);
+    /// `name` with ".wav" added unless it already ends in ".wav" in any letter case; dots
+    /// elsewhere in the name ("Day17 v1.2") don't count as an extension.
+    static std::string withWavExtension(const std::string& name);
+
+    /// The settings key of the folder the last output went to.
+    static constexpr const char* lastOutputFolderKey = "lastOutputFolder";
 
 private:
+    /// One save dialog; the WAV filter's extension rule applied, a replaced existing file
+    /// confirmed. Unconfirmed when the user backs out.
+    SaveChoice chooseOutput(const std::string& title, const std::string& defaultName,
+                            const std::string& startFolder);
+    std::string firstSaveFolder() const;
+    std::string creationFailureText(const std::string& leftPath,
+                                    const std::string& rightPath) const;
+    ProgressJob progressJob(const ConformRequest& request, const std::string& leftPath,
+                            const std::string& rightPath) const;
     void refuse(const std::string& text);
 
     ConformProject& project;

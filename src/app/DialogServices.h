@@ -1,9 +1,11 @@
 #pragma once
 #include "app/OutputChecks.h"
+#include "app/ProgressLogic.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tabrix {
 
@@ -22,6 +24,14 @@ struct SaveChoice {
     bool confirmed = false;
     std::string fullPath;
     std::string fileName; ///< the last component of `fullPath`
+    bool wavFilter = true; ///< the "WAV (*.wav)" filter was chosen, not "All Files"
+};
+
+/// A "*.wav" file that is not in the conform, as the "Details..." list shows it.
+struct SkippedRow {
+    std::string fileName;
+    std::string reason; ///< plain words, e.g. "no audio data"
+    bool operator==(const SkippedRow&) const = default;
 };
 
 /// Everything the window logic needs from the toolkit and the platform: modal dialogs, the
@@ -31,16 +41,26 @@ class DialogServices {
 public:
     virtual ~DialogServices() = default;
     /// Modal folder picker restricted to file-system folders; `initialPath` empty: no
-    /// preselection.
-    virtual FolderChoice chooseFolder(const std::string& title, const std::string& initialPath) = 0;
-    /// Modal save dialog for a WAV file with the given title and proposed file name.
-    virtual SaveChoice chooseSaveFile(const std::string& title, const std::string& defaultName) = 0;
+    /// preselection. It opens in `startFolder` (UTF-8); empty: wherever the toolkit likes.
+    virtual FolderChoice chooseFolder(const std::string& title, const std::string& initialPath,
+                                      const std::string& startFolder) = 0;
+    /// Modal save dialog for a WAV file with the given title and proposed file name, opening
+    /// in `startFolder` (UTF-8; empty: wherever the toolkit likes).
+    virtual SaveChoice chooseSaveFile(const std::string& title, const std::string& defaultName,
+                                      const std::string& startFolder) = 0;
     /// Modal message box with an error icon and one OK button.
     virtual void showMessage(const std::string& text, const std::string& title) = 0;
+    /// Modal question with Yes and No; true for Yes.
+    virtual bool confirm(const std::string& text, const std::string& title) = 0;
+    /// Modal list of the files a load skipped, with their reasons.
+    virtual void showSkippedFiles(const std::vector<SkippedRow>& rows) = 0;
+    /// A value remembered between runs (UTF-8); empty when none was stored under `key`.
+    virtual std::string recall(const std::string& key) = 0;
+    virtual void remember(const std::string& key, const std::string& value) = 0;
     /// The volume holding `folder` (UTF-8); empty when the query failed.
     virtual std::optional<VolumeSpace> volumeSpace(const std::string& folder) = 0;
     /// Runs the progress window modally over a prepared project; returns when it closes.
-    virtual void runProgress(ConformProject& project) = 0;
+    virtual void runProgress(ConformProject& project, const ProgressJob& job) = 0;
 };
 
 } // namespace tabrix

@@ -1,9 +1,11 @@
 #include "app/MainDialog.h"
 
 #include "app/ConformCommand.h"
+#include "app/ProblemText.h"
 #include "app/ProjectSummary.h"
 
 #include <cstdio>
+#include <system_error>
 
 namespace tabrix {
 
@@ -34,7 +36,12 @@ void MainDialog::onChooseProject()
 {
     // The current project stays as it is until a folder is really chosen: a cancel must not
     // leave an empty path or default file name behind.
-    const FolderChoice choice = services.chooseFolder("Choose Folder", std::string());
+    // The chooser opens beside the last project, where the next one most likely is.
+    std::filesystem::path last = pathFromUtf8(services.recall(lastProjectFolderKey));
+    if (!last.has_filename())
+        last = last.parent_path(); // "Day 1/" is the folder "Day 1"
+    const std::string startFolder = last.empty() ? std::string() : utf8FromPath(last.parent_path());
+    const FolderChoice choice = services.chooseFolder("Choose Folder", std::string(), startFolder);
     if (choice.result != 1)
         return;
     openProject(choice.selectedPath, choice.displayName);
@@ -44,12 +51,78 @@ bool MainDialog::openProject(const std::string& folder, const std::string& displ
 {
     fields.projectPath = folder;
     name = displayName;
+    services.remember(lastProjectFolderKey, folder);
     const bool loaded = conformProject.load(folder);
     // A failed load (no takes, mixed rates) may not be conformed: mixed rates would be written
-    // at the wrong speed. The summary shows what the project now answers, under its own path.
+    // at the wrong speed. The summary line then says why.
     fields.conformEnabled = loaded;
+    describeLoad();
     rebuildSummary();
     return loaded;
+}
+
+bool MainDialog::onDrop(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path folder = pathFromUtf8(path);
+    if (path.empty() || !std::filesystem::is_directory(folder, error))
+        return false;
+    const std::filesystem::path named = folder.has_filename() ? folder : folder.parent_path();
+    const std::string displayName = utf8FromPath(named.filename());
+    openProject(path, displayName.empty() ? path : displayName);
+    return true;
+}
+
+void MainDialog::onDetails()
+{
+    const std::vector<SkippedRow> rows = skippedRows();
+    if (!rows.empty())
+        services.showSkippedFiles(rows);
+}
+
+std::vector<SkippedRow> MainDialog::skippedRows() const
+{
+    std::vector<SkippedRow> rows;
+    for (const SkippedFile& file : conformProject.skippedFiles())
+        rows.push_back({file.fileName, rejectionText(file.rejection)});
+    if (!conformProject.rateMismatch())
+        return rows;
+    // Mixed rates keep the whole folder out; the list shows which takes are the odd ones.
+    const std::uint32_t projectRate = conformProject.sampleRate();
+    for (const Take* take = conformProject.takes().head(); take; take = TakeList::nextOf(take))
+        if (take->format().sampleRate != projectRate)
+            rows.push_back({utf8FromPath(take->path().filename()),
+                            "sample rate " + std::to_string(take->format().sampleRate) +
+                                " Hz differs from the project's " + std::to_string(projectRate) +
+                                " Hz"});
+    return rows;
+}
+
+void MainDialog::describeLoad()
+{
+    const std::size_t skippedCount = conformProject.skippedFiles().size();
+    fields.takesText = takeCountText(conformProject.takes().count(), skippedCount);
+    fields.detailsEnabled = skippedCount > 0 || conformProject.rateMismatch();
+    fields.plan = ConformPlan::of(conformProject);
+    fields.unusedText = unusedTakesText(fields.plan.unusedTakes());
+}
+
+std::string MainDialog::takeCountText(std::size_t takeCount, std::size_t skippedCount)
+{
+    return std::to_string(takeCount) + (takeCount == 1 ? " take, " : " takes, ") +
+           std::to_string(skippedCount) + " skipped";
+}
+
+std::string MainDialog::unusedTakesText(const std::vector<std::string>& names, std::size_t maxNames)
+{
+    if (names.empty())
+        return std::string();
+    std::string text = "Not used, covered by newer takes: ";
+    for (std::size_t i = 0; i < names.size() && i < maxNames; ++i)
+        text += (i > 0 ? ", " : "") + names[i];
+    if (names.size() > maxNames)
+        text += " and " + std::to_string(names.size() - maxNames) + " more";
+    return text;
 }
 
 void MainDialog::onChannelChoice()
@@ -90,7 +163,11 @@ void MainDialog::rebuildSummary()
     if (summary.sized)
         size = summary.size;
     timeRange = summary.timeRange; // cleared, so no earlier project's times stand beside new ones
-    fields.summaryText = summary.line;
+    // Once a folder is open, a refusal replaces the summary: its numbers would mislead.
+    const std::string refusal =
+        fields.projectPath.empty() ? std::string() : projectRefusalText(conformProject);
+    fields.refused = !refusal.empty();
+    fields.summaryText = fields.refused ? refusal : summary.line;
     controls.show(fields);
 }
 

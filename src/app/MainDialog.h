@@ -1,20 +1,28 @@
 #pragma once
+#include "app/ConformPlan.h"
 #include "app/DialogServices.h"
 #include "project/ConformProject.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tabrix {
 
 /// What the main window's controls show: the path line, the summary line, the selected radio
-/// button of each group and whether "Conform Project" can be pressed.
+/// button of each group, whether "Conform Project" can be pressed, and below the options the
+/// conform plan with the count of takes read and skipped.
 struct MainDialogFields {
     std::string projectPath;
-    std::string summaryText;
+    std::string summaryText;        ///< the summary, or why the folder can't be conformed
     std::int32_t channelChoice = 0; ///< ChannelMode index
     std::int32_t widthChoice = 0;   ///< SampleWidth index
     bool conformEnabled = false;
+    bool refused = false;           ///< `summaryText` says why the folder can't be conformed
+    std::string takesText;          ///< "38 takes, 2 skipped"; empty before a folder is opened
+    bool detailsEnabled = false;    ///< "Details..." has skipped files to list
+    std::string unusedText;         ///< takes that play nowhere; empty when all play
+    ConformPlan plan;               ///< what plays where; empty when nothing can be conformed
 };
 
 /// The main window's one two-way transfer; the Qt view implements it, tests fake it.
@@ -37,6 +45,14 @@ public:
     /// Loads `folder` (UTF-8) and shows it, whatever `load` answers. True when it loaded;
     /// "Conform Project" is enabled exactly then.
     bool openProject(const std::string& folder, const std::string& displayName);
+    /// Something was dropped on the window: a folder (UTF-8 path) is opened as if chosen;
+    /// anything else is ignored. True when a folder was opened.
+    bool onDrop(const std::string& path);
+    /// "Details...": lists the skipped files with their reasons.
+    void onDetails();
+    /// The files the last load skipped, with their reasons in words; with mixed sample rates
+    /// also the takes whose rate differs from the project's (its first take's).
+    std::vector<SkippedRow> skippedRows() const;
     /// A channel radio button was clicked: reads the selection back, then rebuilds.
     void onChannelChoice();
     void onWidth16();
@@ -69,8 +85,18 @@ public:
     /// Audio data bytes of the last rebuild (both files for Dual Mono); 0 without a timeline.
     std::uint64_t outputDataSize() const noexcept { return dataByteCount; }
     ConformProject& project() noexcept { return conformProject; }
+    const MainDialogFields& shownFields() const noexcept { return fields; }
 
+    /// The settings key of the last project folder opened.
+    static constexpr const char* lastProjectFolderKey = "lastProjectFolder";
+    /// "12 takes, 1 skipped" ("1 take" in the singular).
+    static std::string takeCountText(std::size_t takeCount, std::size_t skippedCount);
+    /// "Not used, covered by newer takes: A.wav, B.wav" with at most `maxNames` names.
+    static std::string unusedTakesText(const std::vector<std::string>& names,
+                                       std::size_t maxNames = 4);
 private:
+    void describeLoad();
+
     MainDialogControls& controls;
     DialogServices& services;
     ConformProject conformProject;

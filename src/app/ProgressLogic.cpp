@@ -1,10 +1,22 @@
 #include "app/ProgressLogic.h"
 
+#include "app/ConformPlan.h"
+#include "app/OutputChecks.h"
+
+#include <algorithm>
+#include <system_error>
 #include <utility>
 
 namespace tabrix {
 
-ProgressLogic::ProgressLogic(std::function<void()> cancelRun) : cancelRun(std::move(cancelRun)) {}
+ProgressLogic::ProgressLogic(std::function<void()> cancelRun, ProgressJob job)
+    : cancelRun(std::move(cancelRun)), job(std::move(job))
+{
+    if (!this->job.outputPaths.empty())
+        shown.message = "Writing " + outputNames() + ", " +
+                        ConformPlan::clockText(this->job.totalFrames, this->job.sampleRate) +
+                        " of audio.";
+}
 
 void ProgressLogic::onTimer(double progressPercent)
 {
@@ -20,12 +32,13 @@ bool ProgressLogic::onCancelButton()
         return true;
     current = ProgressState::Cancelling;
     shown.title = "Conform Cancelled...";
+    shown.message = "Stopping at the next block...";
     if (cancelRun)
         cancelRun();
     return false;
 }
 
-void ProgressLogic::finishConform(bool runResult)
+void ProgressLogic::finishConform(const RunEnd& end)
 {
     if (ended())
         return;
@@ -33,15 +46,28 @@ void ProgressLogic::finishConform(bool runResult)
     // failed is reported as failed rather than complete.
     if (current == ProgressState::Cancelling) {
         current = ProgressState::Cancelled;
-    } else if (runResult) {
+        shown.message = "Cancelled after " + writtenText(end.framesWritten) + ". " +
+                        outputNames() + (job.outputPaths.size() > 1 ? " are" : " is") +
+                        " valid up to there.";
+    } else if (end.runResult) {
         current = ProgressState::Completed;
         shown.title = "Conform Complete...";
+        shown.message = "Complete: " + outputNames() + ", " +
+                        ConformPlan::clockText(end.framesWritten, job.sampleRate) + " written.";
     } else {
         current = ProgressState::Failed;
         shown.title = "Conform Failed...";
+        const std::string reason = end.failure.empty() ? "the run stopped" : end.failure;
+        shown.message = "Failed: " + reason + ". " + writtenText(end.framesWritten) +
+                        " were written and are readable.";
     }
     shown.buttonCaption = "OK";
-    shown.barPosition = 100;
+    // The bar says how far the file got: full only when it is complete.
+    if (current == ProgressState::Completed)
+        shown.barPosition = 100;
+    else if (job.totalFrames > 0)
+        shown.barPosition =
+            barPositionFor(100.0 * double(end.framesWritten) / double(job.totalFrames));
 }
 
 bool ProgressLogic::ended() const noexcept
@@ -56,6 +82,32 @@ int ProgressLogic::barPositionFor(double percent) noexcept
     if (percent >= 100.0)
         return 100;
     return static_cast<int>(percent);
+}
+
+SamplePos ProgressLogic::framesInFile(const std::string& path, std::uint32_t frameBytes)
+{
+    std::error_code error;
+    const std::uintmax_t byteCount = std::filesystem::file_size(pathFromUtf8(path), error);
+    if (error || frameBytes == 0 || byteCount <= outputHeaderBytes)
+        return 0;
+    return (byteCount - outputHeaderBytes) / frameBytes; // a pad byte is less than a frame
+}
+
+std::string ProgressLogic::outputNames() const
+{
+    std::string names;
+    for (const std::string& path : job.outputPaths) {
+        if (!names.empty())
+            names += " and ";
+        names += utf8FromPath(pathFromUtf8(path).filename());
+    }
+    return names.empty() ? std::string("the output") : names;
+}
+
+std::string ProgressLogic::writtenText(SamplePos framesWritten) const
+{
+    return ConformPlan::clockText(framesWritten, job.sampleRate) + " of " +
+           ConformPlan::clockText(job.totalFrames, job.sampleRate);
 }
 
 } // namespace tabrix

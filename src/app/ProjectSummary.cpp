@@ -1,10 +1,13 @@
 #include "app/ProjectSummary.h"
 
 #include "app/MainDialog.h"
+#include "app/ProblemText.h"
 #include "audio/TakeList.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <system_error>
 
 namespace tabrix {
 
@@ -40,18 +43,38 @@ std::string rateText(std::uint32_t rateHz)
     return text;
 }
 
+namespace {
+
+// Why a folder without takes has none: it can't be read, or what was wrong with its files.
+std::string noTakesText(const ConformProject& project)
+{
+    const std::string folder = utf8FromPath(project.takeFolder());
+    std::error_code error;
+    if (!project.takeFolder().empty() &&
+        !std::filesystem::is_directory(project.takeFolder(), error))
+        return "The folder " + folder + " can't be read.";
+    const std::vector<SkippedFile>& skipped = project.skippedFiles();
+    if (skipped.empty())
+        return "No takes found in " + folder + ".";
+    // One reason shared by every file is worth saying; a mixture is in "Details...".
+    const std::string reason = rejectionText(skipped.front().rejection);
+    const bool oneReason = std::all_of(skipped.begin(), skipped.end(), [&](const SkippedFile& f) {
+        return rejectionText(f.rejection) == reason;
+    });
+    const std::string because = oneReason ? ": " + reason + "." : ".";
+    if (skipped.size() == 1)
+        return "The only WAV file in " + folder + " is not a usable take" + because;
+    return "None of the " + std::to_string(skipped.size()) + " WAV files in " + folder +
+           " is a usable take" + because;
+}
+
+} // namespace
+
 std::string projectRefusalText(const ConformProject& project)
 {
     const std::string folder = utf8FromPath(project.takeFolder());
-    const std::size_t skippedCount = project.skippedFiles().size();
-    if (project.takes().count() == 0) {
-        if (skippedCount == 0)
-            return "No takes found in " + folder + ".";
-        if (skippedCount == 1)
-            return "The only WAV file in " + folder + " is not a usable take.";
-        return "None of the " + std::to_string(skippedCount) + " WAV files in " + folder +
-               " is a usable take.";
-    }
+    if (project.takes().count() == 0)
+        return noTakesText(project);
     if (project.rateMismatch()) {
         std::map<std::uint32_t, int> takesByRate;
         for (const Take* take = project.takes().head(); take; take = TakeList::nextOf(take))

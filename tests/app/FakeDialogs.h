@@ -27,11 +27,32 @@ inline SaveChoice savedAs(const std::filesystem::path& path)
 
 // Scripted dialog answers and a record of what was asked. Unlisted folders have plenty of space.
 struct FakeServices : DialogServices {
-    FolderChoice chooseFolder(const std::string&, const std::string&) override { return folder; }
-    SaveChoice chooseSaveFile(const std::string& title, const std::string& defaultName) override
+    FolderChoice chooseFolder(const std::string&, const std::string&,
+                              const std::string& startFolder) override
+    {
+        folderStarts.push_back(startFolder);
+        return folder;
+    }
+    SaveChoice chooseSaveFile(const std::string& title, const std::string& defaultName,
+                              const std::string& startFolder) override
     {
         asked.push_back(title + ": " + defaultName);
+        saveStarts.push_back(startFolder);
         return asked.size() <= saves.size() ? saves[asked.size() - 1] : SaveChoice{};
+    }
+    bool confirm(const std::string& text, const std::string&) override
+    {
+        questions.push_back(text);
+        return replace;
+    }
+    void showSkippedFiles(const std::vector<SkippedRow>& rows) override { listed = rows; }
+    std::string recall(const std::string& key) override
+    {
+        return settings.contains(key) ? settings[key] : std::string();
+    }
+    void remember(const std::string& key, const std::string& value) override
+    {
+        settings[key] = value;
     }
     void showMessage(const std::string& text, const std::string& title) override
     {
@@ -41,11 +62,19 @@ struct FakeServices : DialogServices {
     {
         return volumes.contains(folder) ? volumes[folder] : VolumeSpace{1ull << 50, 1ull << 50};
     }
-    void runProgress(ConformProject&) override { ++progressRuns; }
+    void runProgress(ConformProject&, const ProgressJob& job) override
+    {
+        ++progressRuns;
+        lastJob = job;
+    }
 
     FolderChoice folder;
     std::vector<SaveChoice> saves;
-    std::vector<std::string> asked, messages;
+    std::vector<std::string> asked, messages, questions, folderStarts, saveStarts;
+    std::vector<SkippedRow> listed;
+    std::map<std::string, std::string> settings;
+    ProgressJob lastJob;
+    bool replace = true;
     std::map<std::string, std::optional<VolumeSpace>> volumes;
     int progressRuns = 0;
 };

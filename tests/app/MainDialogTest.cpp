@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 
 using namespace tabrix;
@@ -36,12 +37,14 @@ TEST(ProjectChoice, ShowsTheChosenFolderWhetherItLoadsOrNot)
     writeTake(dir, "Mixed", 44100, 100, 1000);
     std::filesystem::create_directories(dir.path() / "Empty" / "Audio Files");
     const std::string good = writeTake(dir, "Good");
-    const char* goodSummary = "16 Bit, Stereo, 48.0Khz, 10:00:00.00-10:00:00.10, 19 KB";
-    struct Case { int result; const char* chosen; const char* shown; const char* summary; };
+    const std::string goodSummary = "16 Bit, Stereo, 48.0Khz, 10:00:00.00-10:00:00.10, 19 KB";
+    struct Case { int result; const char* chosen; const char* shown; std::string summary; };
     const Case cases[] = {
         {2, "", "Good", goodSummary}, {-1, "", "Good", goodSummary},
-        {1, "Empty", "Empty", "16 Bit, Stereo"},
-        {1, "Mixed", "Mixed", "16 Bit, Stereo, 0.0Khz,  0:00:00.00- 0:00:00.02, 4.40 KB"},
+        // A folder that can't be conformed says why where the summary goes.
+        {1, "Empty", "Empty",
+         "No takes found in " + utf8FromPath(dir.path() / "Empty" / "Audio Files") + "."},
+        {1, "Mixed", "Mixed", "1 take at 44.1 kHz and 1 at 48 kHz, which can't be mixed."},
     };
     for (const auto& c : cases) {
         Window window;
@@ -52,6 +55,8 @@ TEST(ProjectChoice, ShowsTheChosenFolderWhetherItLoadsOrNot)
         EXPECT_EQ(window.dialog.projectName(), c.shown);
         EXPECT_EQ(window.shown.summaryText, c.summary);
         EXPECT_EQ(window.shown.conformEnabled, c.result != 1);
+        EXPECT_EQ(window.shown.refused, c.result == 1);
+        EXPECT_EQ(window.shown.plan.empty(), c.result == 1);
     }
 }
 
@@ -93,29 +98,51 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
     constexpr std::uint64_t data = 19200, max = maxWavDataBytes;
     constexpr std::uint64_t one = data + outputHeaderBytes, half = data / 2 + outputHeaderBytes;
     const std::optional<VolumeSpace> all = VolumeSpace{1ull << 50, 1ull << 50};
-    const std::string isTake = "Error: Output file cannot be one of the project's takes.";
-    const std::string noSpace = "Error: Insufficient space to create file.";
-    const std::string inTakeFolder =
-        "Error: Output file cannot be saved in the project's take folder.";
+    const std::string top = utf8FromPath(a.parent_path()), inP = utf8FromPath(b.parent_path());
+    const auto isTake = [](const std::filesystem::path& path) {
+        return "Error: Output file cannot be one of the project's takes. " + utf8FromPath(path) +
+               " would be overwritten before it is read.";
+    };
+    const std::string noSpace = "Error: Insufficient space to create file. ";
+    const auto inTakeFolder = [&](const char* name) {
+        return "Error: Output file cannot be saved in the project's take folder. " +
+               utf8FromPath(takes) + " holds the takes; the next load would read " + name +
+               " as one of them.";
+    };
     struct Case { bool dualMono; std::filesystem::path left, right; std::uint64_t dataBytes;
                   std::optional<VolumeSpace> leftVolume, rightVolume; std::string message; };
     const Case cases[] = {
-        {true, a, dir.path() / "./out.wav", data, all, all, "Error: Files cannot have same name."},
-        {false, takes / ".." / "Audio Files" / take.filename(), {}, data, all, all, isTake},
-        {true, a, take, data, all, all, isTake},
-        {false, takes / "new.wav", {}, data, all, all, inTakeFolder},
-        {true, a, takes / ".." / "Audio Files" / "R.wav", data, all, all, inTakeFolder},
+        {true, a, dir.path() / "./out.wav", data, all, all,
+         "Error: Files cannot have same name. Left and right would both be " + utf8FromPath(a) +
+             "."},
+        {false, takes / ".." / "Audio Files" / take.filename(), {}, data, all, all,
+         isTake(takes / ".." / "Audio Files" / take.filename())},
+        {true, a, take, data, all, all, isTake(take)},
+        {false, takes / "new.wav", {}, data, all, all, inTakeFolder("new.wav")},
+        {true, a, takes / ".." / "Audio Files" / "R.wav", data, all, all, inTakeFolder("R.wav")},
         {false, a, {}, max, all, all, ""},
         {false, a, {}, max + 1, all, all, ""}, // written as RF64
         {true, a, b, 2 * max, all, all, ""}, // each file holds half
-        {false, a, {}, data, VolumeSpace{1, one}, all, noSpace}, // the header counts too
+        // The header counts too.
+        {false, a, {}, data, VolumeSpace{1, one}, all,
+         noSpace + top + " needs 20224 bytes but has 20224 bytes free."},
         {false, a, {}, data, VolumeSpace{1, one + 1}, all, ""},
-        {false, a, {}, data, std::nullopt, all, noSpace},
-        {true, a, b, data, VolumeSpace{1, half + 1}, VolumeSpace{2, half}, noSpace},
+        {false, a, {}, data, VolumeSpace{1, 1000}, all,
+         noSpace + top + " needs 20 KB but has 1.00 KB free."},
+        {false, a, {}, data, std::nullopt, all,
+         noSpace + "The free space in " + top + " could not be read."},
+        {true, a, b, data, VolumeSpace{1, half + 1}, VolumeSpace{2, half}, noSpace + inP +
+         " needs 10624 bytes but has 10624 bytes free."},
+        {true, a, b, data, all, std::nullopt, noSpace + "The free space in " + inP +
+         " could not be read."},
         // One volume seen from both folders has to hold both files.
-        {true, a, b, data, VolumeSpace{1, 2 * half}, VolumeSpace{1, 2 * half}, noSpace},
+        {true, a, b, data, VolumeSpace{1, 2 * half}, VolumeSpace{1, 2 * half}, noSpace + top +
+         " and " + inP +
+             " share a volume; both files need 21248 bytes but it has 21248 bytes free."},
         {true, a, b, data, VolumeSpace{1, 2 * half + 1}, VolumeSpace{1, 2 * half + 1}, ""},
-        {false, dir.path() / "c" / "x.wav", {}, data, all, all, "Error: Unable to create file(s)."},
+        {false, dir.path() / "c" / "x.wav", {}, data, all, all,
+         "Error: Unable to create file(s).\n\nCannot create x.wav: No such file or directory.\n"
+         "Folder: " + utf8FromPath(dir.path() / "c")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.left << " " << c.right << " " << c.message);
@@ -146,7 +173,9 @@ TEST(ConformCommand, RefusesOutputsInAPlainTakeFolder)
         return refuseOutputs(project, {utf8FromPath(left), "", false, 12}, plenty);
     };
     EXPECT_EQ(refusal(dir.path() / "Card" / "day.wav"),
-              "Output file cannot be saved in the project's take folder.");
+              "Output file cannot be saved in the project's take folder. " +
+                  utf8FromPath(dir.path() / "Card") +
+                  " holds the takes; the next load would read day.wav as one of them.");
     EXPECT_EQ(refusal(dir.path() / "Card" / "mix" / "day.wav"), std::nullopt);
     EXPECT_EQ(refusal(dir.path() / "day.wav"), std::nullopt);
 }
@@ -173,6 +202,11 @@ TEST(ProjectRefusal, SaysWhyAFolderCannotBeConformed)
     TempDir dir;
     dir.write("empty/Audio Files/readme.txt", Bytes{'x'});
     dir.write("broken/Audio Files/a.wav", Bytes{'n', 'o'});
+    dir.write("silent/Audio Files/a.wav", takeBytes({}));
+    dir.write("silent/Audio Files/b.wav", takeBytes({}));
+    dir.write("two kinds/Audio Files/a.wav", takeBytes({}));
+    dir.write("two kinds/Audio Files/b.wav", Bytes{'n', 'o'});
+    std::filesystem::create_directories(dir.path() / "p" / "Audio Files");
     writeTake(dir, "mixed", 44100, 4410, 0);
     writeTake(dir, "mixed", 44100, 4410, 100000);
     writeTake(dir, "mixed", 48000, 4800, 200000);
@@ -181,7 +215,18 @@ TEST(ProjectRefusal, SaysWhyAFolderCannotBeConformed)
     const Case cases[] = {
         {"empty", "No takes found in " + utf8FromPath(dir.path() / "empty" / "Audio Files") + "."},
         {"broken", "The only WAV file in " + utf8FromPath(dir.path() / "broken" / "Audio Files") +
-                       " is not a usable take."},
+                       " is not a usable take: not a WAV file."},
+        {"silent", "None of the 2 WAV files in " +
+                       utf8FromPath(dir.path() / "silent" / "Audio Files") +
+                       " is a usable take: no audio data."},
+        {"two kinds", "None of the 2 WAV files in " +
+                          utf8FromPath(dir.path() / "two kinds" / "Audio Files") +
+                          " is a usable take."},
+        // The take folder chosen itself is read as it is.
+        {"p/Audio Files",
+         "No takes found in " + utf8FromPath(dir.path() / "p" / "Audio Files") + "."},
+        {"nothing here", "The folder " + utf8FromPath(dir.path() / "nothing here") +
+                             " can't be read."},
         {"mixed", "2 takes at 44.1 kHz and 1 at 48 kHz, which can't be mixed."},
         {"good", ""},
     };
@@ -192,4 +237,82 @@ TEST(ProjectRefusal, SaysWhyAFolderCannotBeConformed)
     }
     EXPECT_EQ(rateText(88200), "88.2 kHz");
     EXPECT_EQ(rateText(192000), "192 kHz");
+}
+
+TEST(SkippedFiles, CountedBesideThePlanAndListedWithTheirReasons)
+{
+    TempDir dir;
+    const std::string project = writeTake(dir, "P");
+    writeTake(dir, "P", 48000, 4800, 10ull * 3600 * 48000 + 100000);
+    dir.write("P/Audio Files/empty.wav", takeBytes({}));
+    dir.write("P/Audio Files/mp3.wav", RiffBuilder{}
+                                           .chunk("fmt ", fmtBody({.tag = 85, .bits = 16}))
+                                           .chunk("data", Bytes(40))
+                                           .bytes());
+    dir.write("P/Audio Files/notes.txt", Bytes{'x'}); // not a WAV name: not counted
+    Window window;
+    ASSERT_TRUE(window.dialog.openProject(project, "P"));
+    EXPECT_EQ(window.shown.takesText, "2 takes, 2 skipped");
+    EXPECT_TRUE(window.shown.detailsEnabled);
+    window.dialog.onDetails();
+    const std::vector<SkippedRow> expected{
+        {"empty.wav", "no audio data"},
+        {"mp3.wav", "compressed audio (format 85) is not supported"}};
+    auto listed = window.services.listed;
+    std::sort(listed.begin(), listed.end(),
+              [](const SkippedRow& a, const SkippedRow& b) { return a.fileName < b.fileName; });
+    EXPECT_EQ(listed, expected);
+
+    // Mixed rates: the takes at another rate than the first one's are listed too.
+    writeTake(dir, "M", 48000, 4800, 0);
+    writeTake(dir, "M", 44100, 4410, 96000);
+    EXPECT_FALSE(window.dialog.openProject(utf8FromPath(dir.path() / "M"), "M"));
+    EXPECT_EQ(window.shown.takesText, "2 takes, 0 skipped");
+    EXPECT_TRUE(window.shown.detailsEnabled);
+    window.dialog.onDetails();
+    EXPECT_EQ(window.services.listed,
+              (std::vector<SkippedRow>{
+                  {"96000.wav", "sample rate 44100 Hz differs from the project's 48000 Hz"}}));
+
+    // A folder with nothing skipped has nothing to detail.
+    window.services.listed.clear();
+    ASSERT_TRUE(window.dialog.openProject(writeTake(dir, "Q"), "Q"));
+    EXPECT_EQ(window.shown.takesText, "1 take, 0 skipped");
+    EXPECT_FALSE(window.shown.detailsEnabled);
+    window.dialog.onDetails();
+    EXPECT_TRUE(window.services.listed.empty());
+}
+
+TEST(MainWindowPlan, NamesTheTakesThatPlayNowhere)
+{
+    const std::vector<std::string> names{"A.wav", "B.wav", "C.wav", "D.wav", "E.wav", "F.wav"};
+    struct Case { std::size_t count; std::string text; };
+    const Case cases[] = {
+        {0, ""},
+        {1, "Not used, covered by newer takes: A.wav"},
+        {4, "Not used, covered by newer takes: A.wav, B.wav, C.wav, D.wav"},
+        {6, "Not used, covered by newer takes: A.wav, B.wav, C.wav, D.wav and 2 more"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MainDialog::unusedTakesText({names.begin(), names.begin() + long(c.count)}),
+                  c.text);
+}
+
+TEST(DropOnWindow, AFolderOpensAsIfChosenAnythingElseIsIgnored)
+{
+    TempDir dir;
+    const std::string project = writeTake(dir, "Dropped");
+    const std::string take =
+        utf8FromPath(dir.path() / "Dropped" / "Audio Files" / "1728000000.wav");
+    struct Case { std::string path; bool opens; };
+    const Case cases[] = {{take, false}, {utf8FromPath(dir.path() / "missing"), false}, {"", false},
+                          {project, true}, {project + "/", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        Window window;
+        EXPECT_EQ(window.dialog.onDrop(c.path), c.opens);
+        EXPECT_EQ(window.shown.conformEnabled, c.opens);
+        EXPECT_EQ(window.dialog.projectName(), c.opens ? "Dropped" : "");
+        EXPECT_EQ(window.shown.projectPath, c.opens ? c.path : "");
+    }
 }

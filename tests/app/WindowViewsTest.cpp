@@ -1,12 +1,18 @@
 #include "FakeDialogs.h"
 
 #include "MainDialogView.h"
+#include "PlanStripView.h"
 #include "ProgressDialogView.h"
 #include "audio/ByteOrder.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -20,9 +26,9 @@ namespace {
 // Scripted file dialogs around the real progress window and its worker thread. With
 // `closeWhileRunning` the window is closed once the run has started, which cancels it.
 struct RealProgress : FakeServices {
-    void runProgress(ConformProject& project) override
+    void runProgress(ConformProject& project, const ProgressJob& job) override
     {
-        ProgressDialogView view(project);
+        ProgressDialogView view(project, job);
         view.open();
         const QDeadlineTimer deadline(30000); // a hang guard, not a timing check
         const auto waitFor = [&](auto done) {
@@ -38,6 +44,10 @@ struct RealProgress : FakeServices {
         waitFor([&] { return view.button()->text() == "OK"; });
         EXPECT_EQ(view.windowTitle(),
                   closeWhileRunning ? "Conform Cancelled..." : "Conform Complete...");
+        EXPECT_TRUE(view.messageLine()->text().startsWith(closeWhileRunning ? "Cancelled after"
+                                                                            : "Complete: out.wav"))
+            << view.messageLine()->text().toStdString();
+        EXPECT_EQ(view.bar()->value() == 100, !closeWhileRunning);
         view.button()->click();
         EXPECT_FALSE(view.isVisible());
         EXPECT_TRUE(view.workerJoined());
@@ -87,6 +97,85 @@ TEST(MainWindowView, ConformsThroughTheProgressWindowOrStopsWhenItIsClosed)
         EXPECT_EQ(written.size(), 1024u + loadU32le(&written[1020]));
         EXPECT_EQ(loadU32le(&written[1020]) == c.dataBytes, !c.close); // all of it, or cut short
     }
+}
+
+// Enter presses "Conform Project" once a project is open; a dropped folder opens like a chosen one.
+TEST(MainWindowView, EnterConformsAndADroppedFolderOpens)
+{
+    TempDir dir;
+    const std::string project = writeTake(dir, "Dropped");
+    // Drops come from the platform's drag manager; the test hands one to the handlers directly.
+    struct DropTarget : MainDialogView {
+        using MainDialogView::MainDialogView;
+        using MainDialogView::dragEnterEvent;
+        using MainDialogView::dropEvent;
+    };
+    FakeServices services;
+    DropTarget view(&services);
+    view.QDialog::show();
+    const auto pressEnter = [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(view.channelButton(0), &press);
+    };
+    pressEnter(); // nothing open: nothing to conform
+    EXPECT_TRUE(services.asked.empty());
+
+    QMimeData file, folder;
+    file.setUrls({QUrl::fromLocalFile(QString::fromStdString(
+        utf8FromPath(dir.path() / "Dropped" / "Audio Files" / "1728000000.wav")))});
+    folder.setUrls({QUrl::fromLocalFile(QString::fromStdString(project))});
+    for (QMimeData* mime : {&file, &folder}) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        enter.setAccepted(false);
+        view.dragEnterEvent(&enter);
+        EXPECT_EQ(enter.isAccepted(), mime == &folder);
+    }
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+    view.dropEvent(&drop);
+    EXPECT_EQ(view.logic().projectName(), "Dropped");
+    EXPECT_TRUE(view.conformButton()->isEnabled());
+    pressEnter();
+    EXPECT_EQ(services.asked, std::vector<std::string>{"Choose Filename: Dropped"});
+}
+
+TEST(PlanStrip, PaintsOneBlockPerSegmentInItsRecordingsColour)
+{
+    TempDir dir;
+    constexpr std::uint64_t ten = 10ull * 3600 * 48000;
+    struct Piece { const char* name; std::uint64_t start, frames; const char* time; int tfid; };
+    // A is split by the newer B; C, after a gap, is another piece of A's recording.
+    constexpr Piece pieces[] = {{"A.wav", 0, 4800, "10:00:00", 1},
+                                {"B.wav", 2400, 1200, "11:00:00", 2},
+                                {"C.wav", 6000, 2000, "10:00:05", 1}};
+    for (const Piece& p : pieces)
+        dir.write(std::string("S/Audio Files/") + p.name,
+                  takeBytes({.timeReference = ten + p.start, .time = p.time, .tfid = p.tfid,
+                             .data = constantFrames(2, 24, p.frames, 1)}));
+    FakeServices services;
+    MainDialogView view(&services);
+    ASSERT_TRUE(view.logic().openProject(utf8FromPath(dir.path() / "S"), "S"));
+    PlanStripView* strip = view.planStrip();
+    const QImage image = strip->grab().toImage();
+    const ConformPlan& plan = strip->plan();
+    ASSERT_EQ(plan.segments().size(), 4u);
+    ASSERT_EQ(strip->paintedBlocks().size(), 4);
+    const char* names[] = {"A.wav", "B.wav", "A.wav", "C.wav"};
+    for (int i = 0; i < 4; ++i) {
+        const PlanSegment& segment = plan.segments()[std::size_t(i)];
+        EXPECT_EQ(segment.takeName, names[i]);
+        const QRectF block = strip->paintedBlocks()[i];
+        const QPoint probe = (QPointF(block.center().x(), block.bottom() - 3) *
+                              image.devicePixelRatio()).toPoint();
+        const PlanColour c = segment.colour;
+        EXPECT_EQ(image.pixelColor(probe), QColor(c.red, c.green, c.blue)) << i;
+        EXPECT_EQ(strip->segmentAtX(block.center().x()), i);
+    }
+    EXPECT_EQ(plan.segments()[0].colour, plan.segments()[3].colour); // one recording
+    EXPECT_NE(plan.segments()[0].colour, plan.segments()[1].colour);
+    EXPECT_EQ(strip->segmentAtX((strip->paintedBlocks()[2].right() +
+                                 strip->paintedBlocks()[3].left()) / 2), -1); // the gap
+    EXPECT_EQ(view.takesLine()->text(), "3 takes, 0 skipped");
+    EXPECT_FALSE(view.detailsButton()->isEnabled());
 }
 
 int main(int argc, char** argv)

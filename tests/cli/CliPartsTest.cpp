@@ -100,7 +100,8 @@ TEST_F(ConformRunnerTest, RefusesWithoutFreeSpaceAndWritesNothing)
     ConformRunner runner(environment);
     const JobResult result = runner.conform(job("out.wav"));
     EXPECT_EQ(result.status, Refused);
-    EXPECT_EQ(result.message, "Insufficient space to create file.");
+    EXPECT_EQ(result.message, "Insufficient space to create file. " + utf8FromPath(dir.path()) +
+                                  " needs 1.80 MB but has 1.00 KB free.");
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.wav"));
 }
 

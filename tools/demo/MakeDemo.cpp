@@ -1,5 +1,7 @@
 // Writes a small demo project: a dozen sine-tone takes on a timeline around 10:00:00, with
-// overlaps, a gap, a split recording and one mono take, so every kind of splice can be heard.
+// overlaps, a gap, a split recording, one mono take and one take hidden under a newer one, so
+// every kind of splice can be heard; and two WAV files that are no takes, so the window has
+// something to list as skipped.
 #include "RiffBuilder.h"
 
 #include <cmath>
@@ -42,6 +44,7 @@ constexpr DemoTake demoTakes[] = {
     {"Scene 3 Pickup.wav", 21.0, 1.0, 523.25, "12:00:00", 7, 2},  // newest: splits take 1
     {"Scene 4 Wild Mono.wav", 23.0, 3.0, 587.33, "11:30:00", 8, 1},
     {"Scene 5 Take 1.wav", 26.0, 3.0, 659.25, "11:40:00", 9, 2},
+    {"Scene 5 Take 1 Alt.wav", 26.5, 1.5, 698.46, "11:35:00", 12, 2}, // covered: plays nowhere
     {"Scene 5 Take 2.wav", 28.5, 2.5, 783.99, "11:45:00", 10, 2},
     {"Scene 6 Take 1.wav", 31.0, 3.0, 880.00, "11:50:00", 11, 2},
 };
@@ -97,6 +100,16 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    // Not takes: a slate marker without audio and a compressed phone memo.
+    tabrix::testing::TakeFields slate;
+    slate.timeReference = tenOClockFrames;
+    tabrix::testing::writeFile(audioFolder / "Slate.wav", tabrix::testing::takeBytes(slate));
+    const tabrix::testing::FmtFields memo{.tag = 85, .channels = 1, .rate = 44100, .bits = 0};
+    tabrix::testing::writeFile(audioFolder / "Phone Memo.wav",
+                               tabrix::testing::RiffBuilder{}
+                                   .chunk("fmt ", tabrix::testing::fmtBody(memo))
+                                   .chunk("data", tabrix::testing::Bytes(4000, 0x55))
+                                   .bytes());
     std::printf("%s\n", std::filesystem::absolute(argv[1]).string().c_str());
     return 0;
 }

@@ -22,6 +22,8 @@ int CFolderDialog::doModal()
         const QFileInfo initial(initialPath);
         dialog.setDirectory(initial.absolutePath());
         dialog.selectFile(initial.fileName());
+    } else if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir()) {
+        dialog.setDirectory(startFolder);
     }
     if (dialog.exec() != QDialog::Accepted)
         return 2;

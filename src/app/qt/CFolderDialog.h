@@ -19,6 +19,8 @@ public:
     /// 1: a folder was chosen (selectedPath and displayName are set); -1: the choice has no
     /// usable file-system path; 2: cancelled.
     int doModal();
+    /// The folder the chooser shows first when nothing is preselected; empty: the toolkit's.
+    void setStartFolder(const QString& folder) { startFolder = folder; }
 
     /// Full path in the platform's separators; empty unless doModal returned 1.
     const QString& selectedPath() const noexcept { return chosenPath; }
@@ -28,6 +30,7 @@ public:
 private:
     QString title;
     QString initialPath;
+    QString startFolder;
     QWidget* owner;
     unsigned flags;
     QString chosenPath;

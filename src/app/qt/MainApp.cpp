@@ -8,6 +8,7 @@ namespace tabrix {
 MainApp::MainApp(int& argc, char** argv) : application(argc, argv)
 {
     QApplication::setApplicationName("Tabrix Conform");
+    QApplication::setOrganizationName("Tabrix"); // where QSettings keeps the dialogs' folders
     QApplication::setWindowIcon(AppIcon::create());
 }
 

@@ -1,9 +1,11 @@
 #include "ProgressDialogView.h"
 
+#include "app/ProblemText.h"
 #include "project/ConformProject.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,10 +16,12 @@ namespace {
 constexpr int refreshMilliseconds = 100;
 }
 
-ProgressDialogView::ProgressDialogView(ConformProject& project, QWidget* parent)
-    : QDialog(parent), project(project),
-      progressLogic([&project] { project.requestCancel(); }),
-      progressBar(new QProgressBar(this)), actionButton(new QPushButton(this))
+ProgressDialogView::ProgressDialogView(ConformProject& project, const ProgressJob& job,
+                                       QWidget* parent)
+    : QDialog(parent), project(project), job(job),
+      progressLogic([&project] { project.requestCancel(); }, job),
+      progressBar(new QProgressBar(this)), messageLabel(new QLabel(this)),
+      actionButton(new QPushButton(this))
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -25,7 +29,14 @@ ProgressDialogView::ProgressDialogView(ConformProject& project, QWidget* parent)
     progressBar->setObjectName("progressBar");
     progressBar->setRange(0, 100);
     progressBar->setTextVisible(false);
-    progressBar->setMinimumWidth(360);
+    progressBar->setMinimumWidth(420);
+    messageLabel->setObjectName("progressMessage");
+    messageLabel->setWordWrap(true);
+    messageLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for two lines, so the window keeps its size when the end is reported.
+    messageLabel->setFixedWidth(420);
+    messageLabel->setMinimumHeight(messageLabel->fontMetrics().lineSpacing() * 2);
+    messageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     actionButton->setObjectName("progressButton");
     actionButton->setAutoDefault(false);
     actionButton->setMinimumWidth(80);
@@ -36,8 +47,9 @@ ProgressDialogView::ProgressDialogView(ConformProject& project, QWidget* parent)
     buttonRow->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 22, 12, 14);
-    layout->setSpacing(18);
+    layout->setSpacing(12);
     layout->addWidget(progressBar);
+    layout->addWidget(messageLabel);
     layout->addLayout(buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -97,7 +109,14 @@ void ProgressDialogView::onTimer()
 
 void ProgressDialogView::showEndOfRun()
 {
-    progressLogic.finishConform(runResult.load());
+    // The worker is done with the project and waits; its failure and the file are settled.
+    RunEnd end;
+    end.runResult = runResult.load();
+    end.failure = failureText(project.lastFailure());
+    if (!job.outputPaths.empty())
+        end.framesWritten =
+            ProgressLogic::framesInFile(job.outputPaths.front(), job.fileFrameBytes);
+    progressLogic.finishConform(end);
     showFields();
     releaseWorker();
 }
@@ -144,6 +163,7 @@ void ProgressDialogView::showFields()
     setWindowTitle(QString::fromStdString(fields.title));
     actionButton->setText(QString::fromStdString(fields.buttonCaption));
     progressBar->setValue(fields.barPosition);
+    messageLabel->setText(QString::fromStdString(fields.message));
 }
 
 } // namespace tabrix

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+class QLabel;
 class QProgressBar;
 class QPushButton;
 
@@ -23,8 +24,9 @@ class ConformProject;
 class ProgressDialogView : public QDialog {
     Q_OBJECT
 public:
-    /// `project` must have its output prepared and must outlive the window.
-    explicit ProgressDialogView(ConformProject& project, QWidget* parent = nullptr);
+    /// `project` must have its output prepared and must outlive the window; `job` names the
+    /// output(s) and the length of the whole conform.
+    ProgressDialogView(ConformProject& project, const ProgressJob& job, QWidget* parent = nullptr);
     ~ProgressDialogView() override;
 
     const ProgressLogic& logic() const noexcept { return progressLogic; }
@@ -34,6 +36,7 @@ public:
     bool workerJoined() const noexcept { return started && !worker.joinable(); }
     QPushButton* button() const noexcept { return actionButton; }
     QProgressBar* bar() const noexcept { return progressBar; }
+    QLabel* messageLine() const noexcept { return messageLabel; }
 
     /// Escape and the close command act as the button.
     void reject() override;
@@ -52,8 +55,10 @@ private:
     void joinFinishedWorker();
 
     ConformProject& project;
+    ProgressJob job;
     ProgressLogic progressLogic;
     QProgressBar* progressBar;
+    QLabel* messageLabel;
     QPushButton* actionButton;
     QTimer refreshTimer;
     std::atomic<double> percent{0.0};

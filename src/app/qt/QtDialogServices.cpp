@@ -4,20 +4,38 @@
 #include "ProgressDialogView.h"
 #include "audio/Types.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
-#include <QDir>
-
-#include <filesystem>
-#include <system_error>
+#include <QSettings>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace tabrix {
 
-FolderChoice QtDialogServices::chooseFolder(const std::string& title, const std::string& initialPath)
+namespace {
+
+constexpr const char* wavFilter = "WAV (*.wav)";
+
+QString fromUtf8(const std::string& text)
 {
-    CFolderDialog dialog(QString::fromStdString(title), QString::fromStdString(initialPath), owner,
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+FolderChoice QtDialogServices::chooseFolder(const std::string& title,
+                                            const std::string& initialPath,
+                                            const std::string& startFolder)
+{
+    CFolderDialog dialog(fromUtf8(title), fromUtf8(initialPath), owner,
                          CFolderDialog::returnOnlyFsDirs);
+    dialog.setStartFolder(fromUtf8(startFolder));
     FolderChoice choice;
     choice.result = dialog.doModal();
     if (choice.result == 1) {
@@ -27,17 +45,21 @@ FolderChoice QtDialogServices::chooseFolder(const std::string& title, const std:
     return choice;
 }
 
-SaveChoice QtDialogServices::chooseSaveFile(const std::string& title, const std::string& defaultName)
+SaveChoice QtDialogServices::chooseSaveFile(const std::string& title,
+                                            const std::string& defaultName,
+                                            const std::string& startFolder)
 {
-    QFileDialog dialog(owner, QString::fromStdString(title));
+    QFileDialog dialog(owner, fromUtf8(title));
     dialog.setObjectName("saveDialog");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({"WAV (*.wav)", "All Files (*.*)"});
-    dialog.selectNameFilter("WAV (*.wav)");
+    dialog.setNameFilters({wavFilter, "All Files (*.*)"});
+    dialog.selectNameFilter(wavFilter);
     dialog.setDefaultSuffix("wav");
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    dialog.selectFile(QString::fromStdString(defaultName));
+    if (!startFolder.empty() && QFileInfo(fromUtf8(startFolder)).isDir())
+        dialog.setDirectory(fromUtf8(startFolder));
+    dialog.selectFile(fromUtf8(defaultName));
 
     SaveChoice choice;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -46,14 +68,58 @@ SaveChoice QtDialogServices::chooseSaveFile(const std::string& title, const std:
     choice.confirmed = true;
     choice.fullPath = QDir::toNativeSeparators(file.absoluteFilePath()).toStdString();
     choice.fileName = file.fileName().toStdString();
+    choice.wavFilter = dialog.selectedNameFilter() == wavFilter;
     return choice;
 }
 
 void QtDialogServices::showMessage(const std::string& text, const std::string& title)
 {
-    QMessageBox box(QMessageBox::Critical, QString::fromStdString(title),
-                    QString::fromStdString(text), QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Critical, fromUtf8(title), fromUtf8(text), QMessageBox::Ok, owner);
     box.exec();
+}
+
+bool QtDialogServices::confirm(const std::string& text, const std::string& title)
+{
+    QMessageBox box(QMessageBox::Warning, fromUtf8(title), fromUtf8(text),
+                    QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtDialogServices::showSkippedFiles(const std::vector<SkippedRow>& rows)
+{
+    QDialog dialog(owner);
+    dialog.setWindowTitle("Skipped Files");
+    auto* intro = new QLabel(
+        QString("These files in \"Audio Files\" are not part of the conform:"), &dialog);
+    auto* list = new QTreeWidget(&dialog);
+    list->setObjectName("skippedList");
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels({"File", "Reason"});
+    for (const SkippedRow& row : rows)
+        list->addTopLevelItem(new QTreeWidgetItem({fromUtf8(row.fileName), fromUtf8(row.reason)}));
+    list->resizeColumnToContents(0);
+    list->setColumnWidth(0, list->columnWidth(0) + list->fontMetrics().averageCharWidth() * 3);
+    list->header()->setStretchLastSection(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(intro);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    dialog.resize(dialog.fontMetrics().averageCharWidth() * 80,
+                  dialog.fontMetrics().height() * (8 + std::min<int>(int(rows.size()), 12)));
+    dialog.exec();
+}
+
+std::string QtDialogServices::recall(const std::string& key)
+{
+    return QSettings().value(fromUtf8(key)).toString().toStdString();
+}
+
+void QtDialogServices::remember(const std::string& key, const std::string& value)
+{
+    QSettings().setValue(fromUtf8(key), fromUtf8(value));
 }
 
 std::optional<VolumeSpace> QtDialogServices::volumeSpace(const std::string& folder)
@@ -61,9 +127,9 @@ std::optional<VolumeSpace> QtDialogServices::volumeSpace(const std::string& fold
     return systemVolumeSpace(folder);
 }
 
-void QtDialogServices::runProgress(ConformProject& project)
+void QtDialogServices::runProgress(ConformProject& project, const ProgressJob& job)
 {
-    ProgressDialogView progress(project, owner);
+    ProgressDialogView progress(project, job, owner);
     progress.exec();
 }
 
