@@ -1,5 +1,6 @@
 #include "cli/CliText.h"
 
+#include "app/ProjectSummary.h"
 #include "cli/Platform.h"
 
 #include <cmath>
@@ -75,6 +76,12 @@ std::string projectName(const std::string& projectFolder)
     if (!folder.has_filename() && folder.has_parent_path() && folder != folder.root_path())
         folder = folder.parent_path();
     return utf8FromPath(folder.filename());
+}
+
+std::string notConformableText(const ConformProject& project)
+{
+    const std::string reason = projectRefusalText(project);
+    return reason.empty() ? "the project can't be conformed." : reason;
 }
 
 } // namespace tabrix::cli

@@ -23,6 +23,9 @@ std::optional<std::string> recordedText(const BwfFile& take);
 /// A duration for people: "0:07", "12:34", "1:02:03"; whole seconds, rounded down.
 std::string durationText(double seconds);
 
+/// Why a loaded project can't be conformed, never empty.
+std::string notConformableText(const ConformProject& project);
+
 /// The project's name as the window proposes it for output files: the folder's own name, also
 /// when the path ends in a separator or is relative ("." gives the current folder's name).
 std::string projectName(const std::string& projectFolder);

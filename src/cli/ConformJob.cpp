@@ -90,8 +90,7 @@ JobResult ConformRunner::conform(const ConformJob& job)
                 << "skipped: " << skipped.fileName << ": " << rejectionText(skipped.rejection)
                 << "\n";
     if (!loaded) {
-        const std::string reason = projectRefusalText(*project);
-        return {NotConformable, reason.empty() ? "the project can't be conformed." : reason};
+        return {NotConformable, notConformableText(*project)};
     }
     const ProjectSummary summary =
         summariseProject(*project, job.options.widthChoice, job.options.channelChoice);

@@ -78,8 +78,7 @@ int planCommand(const std::string& projectFolder, bool csv, std::ostream& out, s
     out << (csv ? planCsv(*project) : planTable(*project));
     if (loaded)
         return Success;
-    const std::string reason = projectRefusalText(*project);
-    err << "tabrix: " << (reason.empty() ? "the project can't be conformed." : reason) << "\n";
+    err << "tabrix: " << notConformableText(*project) << "\n";
     return NotConformable;
 }
 

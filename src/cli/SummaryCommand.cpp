@@ -80,8 +80,7 @@ int summaryCommand(const std::string& projectFolder, const OutputOptions& option
         out << summaryText(*project, summary);
     if (loaded)
         return Success;
-    const std::string reason = projectRefusalText(*project);
-    err << "tabrix: " << (reason.empty() ? "the project can't be conformed." : reason) << "\n";
+    err << "tabrix: " << notConformableText(*project) << "\n";
     return NotConformable;
 }
 
