@@ -1,7 +1,8 @@
 // Conform throughput and memory against a plain copy of the same sample bytes.
 //
 // Usage: RenderBench [MiB]   (or TABRIX_BENCH_MIB, default 384; TABRIX_BENCH_ROUNDS, default 5;
-// TABRIX_BENCH_LONG=0 skips the 4-hour project)
+// TABRIX_BENCH_LONG=0 skips the 4-hour project; TABRIX_BENCH_ONLY=4 times only the fifth layout,
+// for profiling)
 // Builds a synthetic project of 30 overlapping 24-bit stereo 48 kHz takes in a temporary
 // folder and reads it once so that every step runs from the page cache. Each round then times a
 // plain copy, all ten width x mode conforms (in an order that rotates from round to round) and
@@ -286,7 +287,7 @@ void printRow(const char* name, const std::vector<double>& seconds,
                 r.min, r.max, c.median, c.min, c.max);
 }
 
-bool largeProject(std::uint64_t mib, int rounds)
+bool largeProject(std::uint64_t mib, int rounds, int onlyLayout)
 {
     TempDir dir;
     const std::vector<BenchTake> takes = planLargeProject(mib << 20);
@@ -317,6 +318,8 @@ bool largeProject(std::uint64_t mib, int rounds)
         ConformResult results[layoutCount] = {};
         for (std::size_t i = 0; i < layoutCount; ++i) {
             const std::size_t l = (i + std::size_t(round) * 3) % layoutCount; // rotate the order
+            if (onlyLayout >= 0 && l != std::size_t(onlyLayout))
+                continue;
             results[l] = conformOnce(project, dir, layouts[l].bits24, layouts[l].mode);
             allOk = allOk && results[l].ok &&
                     results[l].bytesWritten == expectedBytes(stereoBytes, layouts[l]);
@@ -349,7 +352,8 @@ bool largeProject(std::uint64_t mib, int rounds)
     std::printf("%-18s %8s %7s %14s %9s %13s\n", "conform", "wall s", "wall", "wall min-max",
                 "cpu", "cpu min-max");
     for (std::size_t l = 0; l < layoutCount; ++l)
-        printRow(layouts[l].name, seconds[l], ratios[l], cpuRatios[l]);
+        if (onlyLayout < 0 || l == std::size_t(onlyLayout))
+            printRow(layouts[l].name, seconds[l], ratios[l], cpuRatios[l]);
     std::printf("outputs complete and of the expected size: %s\n", allOk ? "yes" : "NO");
     std::printf("peak resident during load + conforms: %.1f MiB (%.1f MiB before)\n",
                 mebibytes(peak), mebibytes(before));
@@ -404,7 +408,9 @@ int main(int argc, char** argv)
     const char* longEnv = std::getenv("TABRIX_BENCH_LONG");
     const bool runLong = longEnv == nullptr || std::string(longEnv) != "0";
 
-    bool ok = largeProject(mib, rounds);
+    const char* onlyEnv = std::getenv("TABRIX_BENCH_ONLY");
+    const int onlyLayout = onlyEnv != nullptr ? std::atoi(onlyEnv) : -1;
+    bool ok = largeProject(mib, rounds, onlyLayout);
     if (runLong)
         ok = longProject() && ok;
     return ok ? 0 : 1;

@@ -30,6 +30,11 @@ inline std::uint32_t loadU32le(const std::uint8_t* p) noexcept
     }
 }
 
+inline std::uint64_t loadU64le(const std::uint8_t* p) noexcept
+{
+    return std::uint64_t(loadU32le(p)) | std::uint64_t(loadU32le(p + 4)) << 32;
+}
+
 inline std::int16_t loadS16le(const std::uint8_t* p) noexcept
 {
     return static_cast<std::int16_t>(loadU16le(p));

@@ -48,7 +48,10 @@ std::vector<std::string> listTakeNames(const std::filesystem::path& audioFolder)
 
 } // namespace
 
-ConformProject::ConformProject() = default;
+ConformProject::ConformProject()
+{
+    renderState.setDirectOutput(&outputConverter); // used only while an output is bound
+}
 
 ConformProject::~ConformProject()
 {
