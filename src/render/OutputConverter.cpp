@@ -119,10 +119,13 @@ void convertFrames(std::int32_t mode, const std::uint8_t* from, std::uint64_t fr
             put<Bytes>(into + Bytes * i, monoSum(left, right));
         }
         break;
-    case 4:
+    case 4: // a pass per file: two output streams at once run markedly slower
         for (std::uint64_t i = 0; i < frameCount; ++i) {
             frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
             put<Bytes>(into + Bytes * i, left);
+        }
+        for (std::uint64_t i = 0; i < frameCount; ++i) {
+            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
             put<Bytes>(secondInto + Bytes * i, right);
         }
         break;
