@@ -228,23 +228,39 @@ bool OutputConverter::acceptsDirect(const WaveFormat& source) const noexcept
            (source.channelCount == 1 || source.channelCount == 2);
 }
 
+bool OutputConverter::sameLayout(const WaveFormat& source) const noexcept
+{
+    const bool oneChannelEach = mode == 1 || mode == 2 || mode == 4;
+    return source.bitsPerSample / 8u == width / 8u &&
+           ((mode == 0 && source.channelCount == 2) ||
+            (oneChannelEach && source.channelCount == 1));
+}
+
+std::uint8_t* OutputConverter::spanStart(std::uint64_t blockOffset) noexcept
+{
+    const std::size_t bytesPerFile = mode == 4 ? width / 8u : outputFrameBytes;
+    return segment->cache.buffer() + static_cast<std::size_t>(blockOffset) * bytesPerFile;
+}
+
+void OutputConverter::recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
+{
+    DirectSpan* last = directCount > 0 ? &directSpans[directCount - 1] : nullptr;
+    if (last != nullptr && last->blockOffset + last->frameCount == blockOffset)
+        last->frameCount += frameCount; // a refill inside a stretch: still one span
+    else
+        directSpans[directCount++] = {blockOffset, frameCount};
+}
+
 bool OutputConverter::convertDirect(const std::uint8_t* from, const WaveFormat& source,
                                     std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
 {
     if (from == nullptr || !acceptsDirect(source) || directCount == maxDirectSpans ||
         blockOffset + frameCount > blockFrames)
         return false;
-    const std::size_t sampleBytes = source.bitsPerSample / 8u;
-    const std::size_t outSampleBytes = width / 8u;
-    const std::size_t bytesPerFile = mode == 4 ? outSampleBytes : outputFrameBytes;
-    std::uint8_t* into = segment->cache.buffer() + static_cast<std::size_t>(blockOffset) * bytesPerFile;
+    std::uint8_t* into = spanStart(blockOffset);
     std::uint8_t* secondInto = mode == 4 ? into + secondHalfOffset : nullptr;
-    const std::size_t byteCount = static_cast<std::size_t>(frameCount) * bytesPerFile;
-    // Same width and the source's channels are the output's: the bytes are already right.
-    const bool sameSamples = sampleBytes == outSampleBytes;
-    const bool oneChannelEach = mode == 1 || mode == 2 || mode == 4;
-    if (sameSamples && ((mode == 0 && source.channelCount == 2) ||
-                        (oneChannelEach && source.channelCount == 1))) {
+    if (sameLayout(source)) { // the bytes are already right
+        const std::size_t byteCount = static_cast<std::size_t>(frameCount) * source.frameBytes();
         std::memcpy(into, from, byteCount);
         if (mode == 4)
             std::memcpy(secondInto, from, byteCount);
@@ -253,12 +269,25 @@ bool OutputConverter::convertDirect(const std::uint8_t* from, const WaveFormat& 
     } else {
         convertSource<3>(mode, source, from, frameCount, into, secondInto);
     }
-    DirectSpan* last = directCount > 0 ? &directSpans[directCount - 1] : nullptr;
-    if (last != nullptr && last->blockOffset + last->frameCount == blockOffset)
-        last->frameCount += frameCount; // a refill inside a stretch: still one span
-    else
-        directSpans[directCount++] = {blockOffset, frameCount};
+    recordSpan(blockOffset, frameCount);
     return true;
+}
+
+std::uint8_t* OutputConverter::identityTarget(const WaveFormat& source, std::uint64_t blockOffset,
+                                              std::uint64_t frameCount) noexcept
+{
+    if (!acceptsDirect(source) || !sameLayout(source) || directCount == maxDirectSpans ||
+        blockOffset + frameCount > blockFrames)
+        return nullptr;
+    return spanStart(blockOffset);
+}
+
+void OutputConverter::keepDirect(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
+{
+    std::uint8_t* into = spanStart(blockOffset);
+    if (mode == 4)
+        std::memcpy(into + secondHalfOffset, into, static_cast<std::size_t>(frameCount) * (width / 8u));
+    recordSpan(blockOffset, frameCount);
 }
 
 bool OutputConverter::writeBlock(std::uint64_t frameCount)

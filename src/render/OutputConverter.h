@@ -46,6 +46,15 @@ public:
     /// overlap. False, with nothing done, when not accepted or the block has too many spans.
     bool convertDirect(const std::uint8_t* from, const WaveFormat& source,
                        std::uint64_t blockOffset, std::uint64_t frameCount) noexcept;
+    /// Where frames `blockOffset` on of the coming block go when the source's bytes are the
+    /// output's bytes as they are (same width, and the output's channels are the source's), so
+    /// that they can be read from the take straight into place; none otherwise, when not bound
+    /// or when the block has too many spans. Once filled, `keepDirect` records them.
+    std::uint8_t* identityTarget(const WaveFormat& source, std::uint64_t blockOffset,
+                                 std::uint64_t frameCount) noexcept;
+    /// Records `frameCount` frames filled through identityTarget (Dual Mono: and copies them
+    /// to the second file's half).
+    void keepDirect(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept;
     /// Forgets the direct spans, as at the start of every block.
     void clearDirect() noexcept { directCount = 0; }
     /// Closes (and so finalises) the output file(s) and unbinds the segment.
@@ -58,6 +67,9 @@ private:
     };
     static constexpr std::size_t maxDirectSpans = 32;
 
+    bool sameLayout(const WaveFormat& source) const noexcept;
+    std::uint8_t* spanStart(std::uint64_t blockOffset) noexcept;
+    void recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept;
     void convertWorkFrames(const WorkFrame* source, std::uint64_t first,
                            std::uint64_t frameCount, bool keepNextFrame) noexcept;
 

@@ -115,6 +115,11 @@ bool RenderState::renderBlock(const TakeTimeline* timeline, SamplePos& position,
             appendSilence(std::min(segment->start - position, room), position);
             continue;
         }
+        if (direct != nullptr && segment->cache.cachedFrames(position) == 0 &&
+            readDirect(*segment, position, room, fadeLength)) {
+            applyFades(*segment, position, tableStep, fadeLength);
+            continue;
+        }
         const SegmentReadCache* cache = SegmentReadCache::readSpan(*segment, position);
         if (cache == nullptr) {
             appendSilence(room, position); // unreadable: the rest of the block is silent
@@ -180,6 +185,36 @@ void RenderState::copyRun(const TimelineSegment& segment, std::uint64_t frameCou
         block.startPosition = position;
     block.filled += frameCount;
     position += frameCount;
+}
+
+// Where the take's bytes are the output's bytes, an unfaded stretch the cache doesn't hold is
+// read straight into the output buffer, saving a copy. It ends where the fade-out begins and
+// closes the block there, as a run from the cache would; a failed read leaves the frames to
+// the cache, which fails or succeeds as before.
+bool RenderState::readDirect(TimelineSegment& segment, SamplePos& position, std::uint64_t room,
+                             std::uint64_t fadeLength)
+{
+    BwfFile* take = segment.take;
+    if (take == nullptr || segment.length <= 2 * fadeLength ||
+        position < segment.start + fadeLength || position >= segment.end - fadeLength)
+        return false;
+    const std::uint64_t untilFade = segment.end - fadeLength - position;
+    const std::uint64_t frameCount = std::min(room, untilFade);
+    const std::uint64_t frameBytes = take->frameBytes();
+    const std::uint64_t byteOffset = frameBytes * (segment.sourceOffset + (position - segment.start));
+    std::uint8_t* into = direct->identityTarget(take->format(), block.filled, frameCount);
+    std::uint64_t bytesRead = 0;
+    if (into == nullptr ||
+        !take->readSamples(into, byteOffset, frameCount * frameBytes, bytesRead))
+        return false;
+    direct->keepDirect(block.filled, frameCount);
+    if (room > untilFade && room < segment.end - position)
+        block.closed = true;
+    if (block.filled == 0)
+        block.startPosition = position;
+    block.filled += frameCount;
+    position += frameCount;
+    return true;
 }
 
 void RenderState::applyFades(TimelineSegment& segment, SamplePos position,

@@ -39,6 +39,8 @@ private:
     void appendSilence(std::uint64_t frameCount, SamplePos& position) noexcept;
     void copyRun(const TimelineSegment& segment, std::uint64_t frameCount, SamplePos& position,
                  std::uint64_t fadeLength) noexcept;
+    bool readDirect(TimelineSegment& segment, SamplePos& position, std::uint64_t room,
+                    std::uint64_t fadeLength);
     void applyFades(TimelineSegment& segment, SamplePos position, std::uint32_t tableStep,
                     std::uint64_t fadeLength) noexcept;
     void fadeInPiece(const TimelineSegment& segment, std::uint64_t fromStep, SamplePos position,

@@ -169,7 +169,7 @@ TEST(ConformOutput, UnfadedStretchesMatchTheReferenceForEverySourceFormat)
             };
             const std::vector<std::vector<TakeDef>> projects = {
                 {take(t, e - t, 1), take(e, 600, 1), take(e + 600, 45000, 2),
-                 take(e + 46300, 20000, 2)},
+                 take(e + 46300, 120000, 2)},
                 {take(t, 70000, 1, "09:00:00"), take(e, 500, 2), take(e + 30000, 3000, 3)}};
             for (std::size_t p = 0; p < projects.size(); ++p) {
                 TempDir dir;
