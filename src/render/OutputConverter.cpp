@@ -90,6 +90,30 @@ inline void frameWords(const std::uint8_t* frame, std::int32_t& left, std::int32
     }
 }
 
+// One output sample per source frame, chosen by `pick` from its two words. 16-bit samples go
+// out in pairs: one 32-bit store runs markedly faster than two 16-bit ones.
+template <int SourceBytes, int Channels, int Bytes, bool Wide, typename Pick>
+void monoFrames(const std::uint8_t* from, std::uint64_t frameCount, std::uint8_t* into,
+                Pick pick) noexcept
+{
+    constexpr std::size_t frameBytes = std::size_t(SourceBytes) * Channels;
+    std::int32_t left = 0;
+    std::int32_t right = 0;
+    std::uint64_t i = 0;
+    if constexpr (Bytes == 2) {
+        for (; i + 2 <= frameCount; i += 2) {
+            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
+            const std::uint32_t first = std::uint32_t(pick(left, right)) >> 16;
+            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * (i + 1), left, right);
+            storeU32le(into + 2 * i, first | (std::uint32_t(pick(left, right)) & 0xFFFF0000u));
+        }
+    }
+    for (; i < frameCount; ++i) {
+        frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
+        put<Bytes>(into + Bytes * i, pick(left, right));
+    }
+}
+
 // Source frames straight to output bytes: the same words convert() would see, without the
 // working frames in between. Mono and stereo sources only.
 template <int SourceBytes, int Channels, int Bytes, bool Wide>
@@ -97,37 +121,27 @@ void convertFrames(std::int32_t mode, const std::uint8_t* from, std::uint64_t fr
                    std::uint8_t* into, std::uint8_t* secondInto) noexcept
 {
     constexpr std::size_t frameBytes = std::size_t(SourceBytes) * Channels;
-    std::int32_t left = 0;
-    std::int32_t right = 0;
+    const auto leftOf = [](std::int32_t l, std::int32_t) { return l; };
+    const auto rightOf = [](std::int32_t, std::int32_t r) { return r; };
     switch (mode) {
     case 0:
         for (std::uint64_t i = 0; i < frameCount; ++i) {
+            std::int32_t left = 0;
+            std::int32_t right = 0;
             frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
-            put<Bytes>(put<Bytes>(into + 2 * Bytes * i, left), right);
+            if constexpr (Bytes == 2) // both top halves in one store
+                storeU32le(into + 4 * i, std::uint32_t(left) >> 16 |
+                                             (std::uint32_t(right) & 0xFFFF0000u));
+            else
+                put<Bytes>(put<Bytes>(into + 2 * Bytes * i, left), right);
         }
         break;
-    case 1:
-    case 2:
-        for (std::uint64_t i = 0; i < frameCount; ++i) {
-            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
-            put<Bytes>(into + Bytes * i, mode == 1 ? left : right);
-        }
-        break;
-    case 3:
-        for (std::uint64_t i = 0; i < frameCount; ++i) {
-            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
-            put<Bytes>(into + Bytes * i, monoSum(left, right));
-        }
-        break;
+    case 1: monoFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, into, leftOf); break;
+    case 2: monoFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, into, rightOf); break;
+    case 3: monoFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, into, monoSum); break;
     case 4: // a pass per file: two output streams at once run markedly slower
-        for (std::uint64_t i = 0; i < frameCount; ++i) {
-            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
-            put<Bytes>(into + Bytes * i, left);
-        }
-        for (std::uint64_t i = 0; i < frameCount; ++i) {
-            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
-            put<Bytes>(secondInto + Bytes * i, right);
-        }
+        monoFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, into, leftOf);
+        monoFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, secondInto, rightOf);
         break;
     default: break;
     }
