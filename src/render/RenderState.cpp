@@ -104,9 +104,12 @@ bool RenderState::renderBlock(const TakeTimeline* timeline, SamplePos& position,
         direct->clearDirect();
     while (block.filled < blockFrames && !block.closed) {
         const std::uint64_t room = blockFrames - block.filled;
+        // No segment before the last one played can overlap what lies ahead, so the search
+        // starts there instead of walking the whole chain for every run.
         TimelineSegment* segment =
-            timeline != nullptr ? timeline->findOverlapping(position, position + blockFrames)
-                                : nullptr;
+            timeline != nullptr
+                ? timeline->findOverlapping(position, position + blockFrames, lastSegment)
+                : nullptr;
         if (segment == nullptr) {
             appendSilence(room, position);
             continue;
