@@ -135,7 +135,8 @@ void sumFrames(const std::uint8_t* from, std::uint64_t frameCount, std::uint8_t*
     std::int32_t lefts[chunkFrames];
     std::int32_t rights[chunkFrames];
     for (std::uint64_t done = 0; done < frameCount; done += chunkFrames) {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(chunkFrames, frameCount - done));
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunkFrames, frameCount - done));
         const std::uint8_t* chunk = from + frameBytes * done;
         for (std::size_t i = 0; i < n; ++i)
             frameWords<SourceBytes, Channels, Wide>(chunk + frameBytes * i, lefts[i], rights[i]);
@@ -239,8 +240,8 @@ bool OutputConverter::convertBlock(const WorkFrame* source, std::uint64_t frameC
     std::uint64_t next = 0; // first frame not yet converted
     for (std::size_t k = 0; k < directCount && next < frameCount; ++k) {
         const DirectSpan& span = directSpans[k];
-        const std::uint64_t spanStart = std::min(span.blockOffset, frameCount);
-        convertWorkFrames(source, next, spanStart - next, true);
+        const std::uint64_t spanFirst = std::min(span.blockOffset, frameCount);
+        convertWorkFrames(source, next, spanFirst - next, true);
         next = std::max(next, std::min(span.blockOffset + span.frameCount, frameCount));
     }
     convertWorkFrames(source, next, frameCount - next, false);
@@ -339,7 +340,8 @@ void OutputConverter::keepDirect(std::uint64_t blockOffset, std::uint64_t frameC
 {
     std::uint8_t* into = spanStart(blockOffset);
     if (mode == 4)
-        std::memcpy(into + secondHalfOffset, into, static_cast<std::size_t>(frameCount) * (width / 8u));
+        std::memcpy(into + secondHalfOffset, into,
+                    static_cast<std::size_t>(frameCount) * (width / 8u));
     recordSpan(blockOffset, frameCount);
 }
 

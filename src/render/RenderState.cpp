@@ -204,7 +204,8 @@ bool RenderState::readDirect(TimelineSegment& segment, SamplePos& position, std:
     const std::uint64_t untilFade = segment.end - fadeLength - position;
     const std::uint64_t frameCount = std::min(room, untilFade);
     const std::uint64_t frameBytes = take->frameBytes();
-    const std::uint64_t byteOffset = frameBytes * (segment.sourceOffset + (position - segment.start));
+    const std::uint64_t byteOffset =
+        frameBytes * (segment.sourceOffset + (position - segment.start));
     std::uint8_t* into = direct->identityTarget(take->format(), block.filled, frameCount);
     std::uint64_t bytesRead = 0;
     if (into == nullptr ||

@@ -185,9 +185,10 @@ TEST(ConformOutput, UnfadedStretchesMatchTheReferenceForEverySourceFormat)
                                      << p << ", " << (bits24 ? 24 : 16) << " bit, mode " << mode);
                         project.setOutputOptions(bits24, mode);
                         std::atomic<double> progress{0.0};
-                        ASSERT_TRUE((mode == 4 ? project.prepareDualMonoOutput(out("L.wav"), out("R.wav"))
-                                               : project.prepareOutput(out("L.wav"))) &&
-                                    project.run(progress));
+                        const bool prepared =
+                            mode == 4 ? project.prepareDualMonoOutput(out("L.wav"), out("R.wav"))
+                                      : project.prepareOutput(out("L.wav"));
+                        ASSERT_TRUE(prepared && project.run(progress));
                         const auto [left, right] = convertEach(reference, bits24 ? 24 : 16, mode);
                         EXPECT_TRUE(outputData(out("L.wav")) == left);
                         EXPECT_TRUE(mode != 4 || outputData(out("R.wav")) == right);
