@@ -1,12 +1,15 @@
 // Conform throughput and memory against a plain copy of the same sample bytes.
 //
-// Usage: RenderBench [MiB]   (or TABRIX_BENCH_MIB; default 1024; TABRIX_BENCH_ROUNDS, default 3)
-// Builds a synthetic project of ~30 overlapping 24-bit stereo 48 kHz takes in a temporary
-// folder, then times, in this order: a plain copy, load + 24-bit Stereo conform, 16-bit Mono Sum,
-// 24-bit Dual Mono, and the plain copy again, for a few rounds (the copies' median is the
-// yardstick, so the page cache favours neither side). Last, a project of 2000 short takes
-// shows that memory stays flat.
-
+// Usage: RenderBench [MiB]   (or TABRIX_BENCH_MIB, default 384; TABRIX_BENCH_ROUNDS, default 5;
+// TABRIX_BENCH_LONG=0 skips the 4-hour project; TABRIX_BENCH_ONLY=4 times only the fifth layout,
+// for profiling)
+// Builds a synthetic project of 30 overlapping 24-bit stereo 48 kHz takes in a temporary
+// folder and reads it once so that every step runs from the page cache. Each round then times a
+// plain copy, all ten width x mode conforms (in an order that rotates from round to round) and
+// the plain copy again; a conform's ratio is its time over the mean of its round's two copies.
+// The copy goes through buffered streams, as the conform's own reads and writes do; an
+// unbuffered copy is timed too and shown against it.
+// Last, a 4-hour project of 2000 takes shows time and memory at that scale.
 #include "project/ConformProject.h"
 
 #include "BenchSupport.h"
@@ -21,6 +24,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,8 +36,7 @@ using tabrix::bench::mebibytes;
 using tabrix::bench::Stopwatch;
 using tabrix::testing::TempDir;
 
-constexpr std::uint32_t rate = 48000;
-constexpr std::size_t ioBufferBytes = 122880; // what one read-cache refill of 24-bit takes holds
+constexpr std::size_t copyBufferBytes = 131072; // what a plain copy tool reads and writes at once
 constexpr int takeCount = 30;
 
 // Flushes what earlier steps wrote, so no step pays for another's write-back.
@@ -50,6 +53,8 @@ struct BenchTake {
     std::string time;
     int tfid = 0;
     std::uint16_t bits = 24;
+    std::uint16_t channels = 2;
+    std::uint32_t rate = 48000;
 };
 
 std::string takePath(const TempDir& dir, std::size_t index)
@@ -61,16 +66,16 @@ std::string takePath(const TempDir& dir, std::size_t index)
 
 // Writes a take's header (data size patched in) and then its samples in pieces, so a take of
 // many MiB never sits in memory whole.
-bool writeTake(const std::string& path, const BenchTake& take, std::uint16_t channels)
+bool writeTake(const std::string& path, const BenchTake& take)
 {
     testing::Bytes header = testing::takeBytes({.timeReference = take.start,
                                                 .time = take.time,
-                                                .channels = channels,
-                                                .rate = rate,
+                                                .channels = take.channels,
+                                                .rate = take.rate,
                                                 .bits = take.bits,
                                                 .tfid = take.tfid,
                                                 .data = {}});
-    const std::uint64_t frameBytes = (take.bits / 8u) * channels;
+    const std::uint64_t frameBytes = (take.bits / 8u) * take.channels;
     const auto dataBytes = static_cast<std::uint32_t>(take.frames * frameBytes);
     const auto riffBytes = static_cast<std::uint32_t>(header.size() - 8 + dataBytes);
     for (int i = 0; i < 4; ++i) {
@@ -95,9 +100,33 @@ bool writeTake(const std::string& path, const BenchTake& take, std::uint16_t cha
     return std::fclose(file) == 0 && ok;
 }
 
-// ~30 takes: abutting, overlapping (newer ones cut older ones) and with gaps.
+bool writeProject(const TempDir& dir, const std::vector<BenchTake>& takes)
+{
+    std::filesystem::create_directories(dir.path() / "Audio Files");
+    for (std::size_t k = 0; k < takes.size(); ++k)
+        if (!writeTake(takePath(dir, k), takes[k]))
+            return false;
+    return true;
+}
+
+// Reads every take once, so the timed steps all start from the page cache.
+void warm(const TempDir& dir, std::size_t takes)
+{
+    std::vector<std::uint8_t> buffer(1 << 20);
+    for (std::size_t k = 0; k < takes; ++k) {
+        std::FILE* in = std::fopen(takePath(dir, k).c_str(), "rb");
+        while (in != nullptr && std::fread(buffer.data(), 1, buffer.size(), in) > 0) {
+        }
+        if (in != nullptr)
+            std::fclose(in);
+    }
+    settle();
+}
+
+// 30 takes: abutting, overlapping (newer ones cut older ones) and with gaps.
 std::vector<BenchTake> planLargeProject(std::uint64_t totalBytes)
 {
+    constexpr std::uint32_t rate = 48000;
     const std::uint64_t framesPerTake = totalBytes / takeCount / 6;
     std::vector<BenchTake> takes;
     std::uint64_t start = rate * 3600ull * 9;
@@ -115,28 +144,65 @@ std::vector<BenchTake> planLargeProject(std::uint64_t totalBytes)
     return takes;
 }
 
+// Four hours in 2000 takes of 7.2 s, 24-bit stereo at 8 kHz to keep the disk use modest:
+// alternately a short gap and a short overlap.
+std::vector<BenchTake> planLongProject()
+{
+    constexpr std::size_t count = 2000;
+    constexpr std::uint32_t rate = 8000;
+    constexpr std::uint64_t frames = 4ull * 3600 * rate / count;
+    std::vector<BenchTake> takes;
+    std::uint64_t start = rate * 3600ull * 8;
+    for (std::size_t k = 0; k < count; ++k) {
+        char time[16];
+        std::snprintf(time, sizeof time, "%02zu:%02zu:%02zu", 8 + k / 3600, k / 60 % 60, k % 60);
+        takes.push_back({start, frames, time, int(k % 5), 24, 2, rate});
+        start += k % 2 == 0 ? frames + rate / 10 : frames - rate / 10;
+    }
+    return takes;
+}
+
+// Processor time rather than wall time shows the work itself when neighbours share the cores.
+double cpuSince(std::clock_t start)
+{
+    return double(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
 std::uint64_t dataStartOf(const std::string& path)
 {
     Take take(std::filesystem::path(path).parent_path(), std::filesystem::path(path).filename().string());
     return take.parse() ? take.dataStart() : 0;
 }
 
-// Reads every take's data in order and writes the same number of bytes to one file.
-double plainCopy(const TempDir& dir, std::size_t takes, std::uint64_t& bytesCopied)
+// Reads every take's sample data in order and writes the same bytes to one file, as a copy
+// tool would: large reads and writes, no processing.
+struct Timing {
+    double seconds = 0;
+    double cpuSeconds = 0;
+};
+
+Timing plainCopy(const TempDir& dir, std::size_t takes, std::uint64_t& bytesCopied,
+                 bool unbuffered = false)
 {
+    std::vector<std::uint64_t> dataStarts;
+    for (std::size_t k = 0; k < takes; ++k)
+        dataStarts.push_back(dataStartOf(takePath(dir, k)));
     const std::string outPath = (dir.path() / "copy.raw").string();
-    std::vector<std::uint8_t> buffer(ioBufferBytes);
+    std::vector<std::uint8_t> buffer(copyBufferBytes);
     bytesCopied = 0;
     settle();
+    const std::clock_t cpuStart = std::clock();
     Stopwatch watch;
     std::FILE* out = std::fopen(outPath.c_str(), "wb");
+    if (out != nullptr && unbuffered)
+        std::setvbuf(out, nullptr, _IONBF, 0);
     for (std::size_t k = 0; k < takes && out != nullptr; ++k) {
-        const std::string path = takePath(dir, k);
-        const std::uint64_t dataStart = dataStartOf(path);
-        std::FILE* in = std::fopen(path.c_str(), "rb");
+        std::FILE* in = std::fopen(takePath(dir, k).c_str(), "rb");
         if (in == nullptr)
             continue;
-        std::fseek(in, long(dataStart), SEEK_SET);
+        if (unbuffered)
+            std::setvbuf(in, nullptr, _IONBF, 0);
+        std::fseek(in, long(dataStarts[k]), SEEK_SET);
         for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0;) {
             if (std::fwrite(buffer.data(), n, 1, out) != 1)
                 break;
@@ -146,29 +212,33 @@ double plainCopy(const TempDir& dir, std::size_t takes, std::uint64_t& bytesCopi
     }
     if (out != nullptr)
         std::fclose(out);
-    const double seconds = watch.seconds();
+    const Timing timing{watch.seconds(), cpuSince(cpuStart)};
     std::filesystem::remove(outPath);
-    return seconds;
+    return timing;
 }
 
 struct ConformResult {
     double seconds = 0;
+    double cpuSeconds = 0; ///< this process's processor time, user and kernel
     bool ok = false;
     std::uint64_t bytesWritten = 0; ///< both files' sizes, headers included
 };
 
+// Prepares the output(s) and runs one conform of the loaded project; the files are removed
+// again after timing.
 ConformResult conformOnce(ConformProject& project, const TempDir& dir, bool bits24, int mode)
 {
     const std::string first = (dir.path() / "outL.wav").string();
     const std::string second = (dir.path() / "outR.wav").string();
-    settle();
-    Stopwatch watch;
     project.setOutputOptions(bits24, mode);
+    settle();
+    const std::clock_t cpuStart = std::clock();
+    Stopwatch watch;
     const bool prepared = mode == 4 ? project.prepareDualMonoOutput(first, second)
                                     : project.prepareOutput(first);
     std::atomic<double> progress{0.0};
     const bool ran = prepared && project.run(progress);
-    ConformResult result{watch.seconds(), ran, 0};
+    ConformResult result{watch.seconds(), cpuSince(cpuStart), ran, 0};
     std::error_code error;
     for (const std::string& path : {first, second}) {
         const std::uintmax_t size = std::filesystem::file_size(path, error);
@@ -178,120 +248,195 @@ ConformResult conformOnce(ConformProject& project, const TempDir& dir, bool bits
     return result;
 }
 
-double median(std::vector<double> values)
+struct Spread {
+    double median = 0, min = 0, max = 0;
+};
+
+Spread spreadOf(std::vector<double> values)
 {
+    if (values.empty())
+        return {};
     std::sort(values.begin(), values.end());
     const std::size_t mid = values.size() / 2;
-    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+    const double median =
+        values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+    return {median, values.front(), values.back()};
 }
 
-void smallTakesProject()
+struct Layout {
+    bool bits24;
+    int mode;
+    const char* name;
+};
+
+constexpr Layout layouts[] = {
+    {true, 0, "24-bit Stereo"},    {true, 1, "24-bit Mono L"},   {true, 2, "24-bit Mono R"},
+    {true, 3, "24-bit Mono Sum"},  {true, 4, "24-bit Dual Mono"}, {false, 0, "16-bit Stereo"},
+    {false, 1, "16-bit Mono L"},   {false, 2, "16-bit Mono R"},  {false, 3, "16-bit Mono Sum"},
+    {false, 4, "16-bit Dual Mono"},
+};
+constexpr std::size_t layoutCount = std::size(layouts);
+
+// Bytes a conform of `layout` writes: the 24-bit stereo size scaled, plus the header(s).
+std::uint64_t expectedBytes(std::uint64_t stereo24Bytes, const Layout& layout)
 {
-    constexpr std::size_t count = 2000;
-    constexpr std::uint64_t frames = 4800; // 0.1 s each
+    std::uint64_t data = stereo24Bytes / 6 * (layout.bits24 ? 3 : 2);
+    if (layout.mode == 0)
+        data *= 2;
+    return layout.mode == 4 ? 2 * (data + 1024) : data + 1024;
+}
+
+void printRow(const char* name, const std::vector<double>& seconds,
+              const std::vector<double>& ratios, const std::vector<double>& cpuRatios)
+{
+    const Spread t = spreadOf(seconds), r = spreadOf(ratios), c = spreadOf(cpuRatios);
+    std::printf("%-18s %8.3f %7.2f %11.2f-%.2f %9.2f %8.2f-%.2f\n", name, t.median, r.median,
+                r.min, r.max, c.median, c.min, c.max);
+}
+
+bool largeProject(std::uint64_t mib, int rounds, int onlyLayout)
+{
     TempDir dir;
-    std::filesystem::create_directories(dir.path() / "Audio Files");
-    std::uint64_t start = rate * 3600ull * 9;
-    for (std::size_t k = 0; k < count; ++k) {
-        char time[16];
-        std::snprintf(time, sizeof time, "%02zu:%02zu:%02zu", 8 + k / 3600, k / 60 % 60, k % 60);
-        if (!writeTake(takePath(dir, k), {start, frames, time, int(k % 5), 24}, 2)) {
-            std::printf("2000 takes: could not write the project\n");
-            return;
-        }
-        start += frames + (k % 2 == 0 ? 960 : 0);
+    const std::vector<BenchTake> takes = planLargeProject(mib << 20);
+    if (!writeProject(dir, takes)) {
+        std::printf("could not write the project\n");
+        return false;
     }
-    bench::resetPeakResident();
-    const std::uint64_t before = bench::peakResidentBytes();
-    ConformProject project;
-    Stopwatch watch;
-    const bool loaded = project.load(dir.path().string());
-    const ConformResult r = conformOnce(project, dir, true, 0);
-    const double seconds = watch.seconds();
-    std::printf("2000 takes (%.1f MiB of samples): load + 24-bit Stereo %s in %.2f s; "
-                "resident before %.1f MiB, peak %.1f MiB\n",
-                mebibytes(count * frames * 6), loaded && r.ok ? "ok" : "FAILED", seconds,
-                mebibytes(before), mebibytes(bench::peakResidentBytes()));
+    warm(dir, takes.size());
+
+    std::vector<double> copies, copyCpus, loads, rawCopies, rawCopyCpus;
+    std::vector<std::vector<double>> ratios(layoutCount), cpuRatios(layoutCount),
+        seconds(layoutCount);
+    std::uint64_t copied = 0, stereoBytes = 0, peak = 0, before = 0;
+    std::size_t segments = 0;
+    bool allOk = true;
+    for (int round = 0; round < rounds; ++round) {
+        const Timing copyBefore = plainCopy(dir, takes.size(), copied);
+        bench::resetPeakResident();
+        before = std::max(before, bench::peakResidentBytes());
+        ConformProject project;
+        settle();
+        Stopwatch loadWatch;
+        allOk = project.load(dir.path().string()) && allOk;
+        loads.push_back(loadWatch.seconds());
+        project.setOutputOptions(true, 0);
+        allOk = project.getOutputSize(stereoBytes) && allOk;
+        segments = project.timeline() ? project.timeline()->segmentCount() : 0;
+        ConformResult results[layoutCount] = {};
+        for (std::size_t i = 0; i < layoutCount; ++i) {
+            const std::size_t l = (i + std::size_t(round) * 3) % layoutCount; // rotate the order
+            if (onlyLayout >= 0 && l != std::size_t(onlyLayout))
+                continue;
+            results[l] = conformOnce(project, dir, layouts[l].bits24, layouts[l].mode);
+            allOk = allOk && results[l].ok &&
+                    results[l].bytesWritten == expectedBytes(stereoBytes, layouts[l]);
+        }
+        peak = std::max(peak, bench::peakResidentBytes());
+        const Timing copyAfter = plainCopy(dir, takes.size(), copied);
+        const Timing rawCopy = plainCopy(dir, takes.size(), copied, true);
+        rawCopies.push_back(rawCopy.seconds / ((copyBefore.seconds + copyAfter.seconds) / 2));
+        rawCopyCpus.push_back(rawCopy.cpuSeconds /
+                              ((copyBefore.cpuSeconds + copyAfter.cpuSeconds) / 2));
+        for (const Timing& t : {copyBefore, copyAfter}) {
+            copies.push_back(t.seconds);
+            copyCpus.push_back(t.cpuSeconds);
+        }
+        const double copyWall = (copyBefore.seconds + copyAfter.seconds) / 2;
+        const double copyCpu = (copyBefore.cpuSeconds + copyAfter.cpuSeconds) / 2;
+        for (std::size_t l = 0; l < layoutCount; ++l) {
+            seconds[l].push_back(results[l].seconds);
+            ratios[l].push_back(results[l].seconds / copyWall);
+            cpuRatios[l].push_back(results[l].cpuSeconds / copyCpu);
+        }
+    }
+    const Spread copy = spreadOf(copies);
+    const Spread copyCpu = spreadOf(copyCpus);
+    std::printf("project: %zu takes of 24-bit stereo 48 kHz, %.1f MiB of sample data, %zu "
+                "segments, timeline %.1f MiB as 24-bit stereo; page cache warm; %d rounds\n",
+                takes.size(), mebibytes(copied), segments, mebibytes(stereoBytes), rounds);
+    std::printf("plain copy (%zu KiB reads and writes): median %.3f s (%.0f MiB/s), "
+                "%.3f-%.3f s; processor time median %.3f s, %.3f-%.3f s\n",
+                copyBufferBytes / 1024, copy.median, mebibytes(copied) / copy.median, copy.min,
+                copy.max, copyCpu.median, copyCpu.min, copyCpu.max);
+    std::printf("unbuffered copy (one read and one write call per 128 KiB, as a copy tool "
+                "makes them): %.2f x the copy above in wall time, %.2f x in processor time\n",
+                spreadOf(rawCopies).median, spreadOf(rawCopyCpus).median);
+    std::printf("load (not in the ratios): median %.1f ms\n", spreadOf(loads).median * 1000);
+    std::printf("ratios to the copy of the same round, median and min-max over the rounds\n");
+    std::printf("%-18s %8s %7s %14s %9s %13s\n", "conform", "wall s", "wall", "wall min-max",
+                "cpu", "cpu min-max");
+    for (std::size_t l = 0; l < layoutCount; ++l)
+        if (onlyLayout < 0 || l == std::size_t(onlyLayout))
+            printRow(layouts[l].name, seconds[l], ratios[l], cpuRatios[l]);
+    std::printf("outputs complete and of the expected size: %s\n", allOk ? "yes" : "NO");
+    std::printf("peak resident during load + conforms: %.1f MiB (%.1f MiB before)\n",
+                mebibytes(peak), mebibytes(before));
+    std::printf("targets: 24-bit Stereo <= 1.10 x copy, every other layout <= 1.20 x, "
+                "peak <= 64 MiB\n");
+    return allOk;
+}
+
+bool longProject(int rounds)
+{
+    TempDir dir;
+    const std::vector<BenchTake> takes = planLongProject();
+    if (!writeProject(dir, takes)) {
+        std::printf("4-hour project: could not write it\n");
+        return false;
+    }
+    warm(dir, takes.size());
+    std::uint64_t copied = 0, peak = 0, before = 0;
+    std::vector<double> loads, seconds, ratios, cpuRatios;
+    bool ok = true;
+    for (int round = 0; round < rounds; ++round) {
+        const Timing copyBefore = plainCopy(dir, takes.size(), copied);
+        bench::resetPeakResident();
+        before = std::max(before, bench::peakResidentBytes());
+        ConformProject project;
+        settle();
+        Stopwatch loadWatch;
+        ok = project.load(dir.path().string()) && ok;
+        loads.push_back(loadWatch.seconds());
+        const ConformResult r = conformOnce(project, dir, true, 0);
+        ok = ok && r.ok;
+        peak = std::max(peak, bench::peakResidentBytes());
+        const Timing copyAfter = plainCopy(dir, takes.size(), copied);
+        seconds.push_back(r.seconds);
+        ratios.push_back(r.seconds / ((copyBefore.seconds + copyAfter.seconds) / 2));
+        cpuRatios.push_back(r.cpuSeconds / ((copyBefore.cpuSeconds + copyAfter.cpuSeconds) / 2));
+    }
+    const Spread r = spreadOf(ratios), c = spreadOf(cpuRatios);
+    std::printf("4-hour project: %zu takes of 24-bit stereo 8 kHz, %.1f MiB of sample data, %d "
+                "rounds; load %.2f s; 24-bit Stereo conform %s in %.2f s, ratio to the copy "
+                "%.2f (%.2f-%.2f), processor time %.2f (%.2f-%.2f); resident before %.1f MiB, "
+                "peak %.1f MiB\n",
+                takes.size(), mebibytes(copied), rounds, spreadOf(loads).median,
+                ok ? "ok" : "FAILED", spreadOf(seconds).median, r.median, r.min, r.max,
+                c.median, c.min, c.max, mebibytes(before), mebibytes(peak));
+    return ok;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::uint64_t mib = 1024;
+    std::uint64_t mib = 384;
     if (const char* env = std::getenv("TABRIX_BENCH_MIB"))
         mib = std::strtoull(env, nullptr, 10);
     if (argc > 1)
         mib = std::strtoull(argv[1], nullptr, 10);
     if (mib == 0)
-        mib = 1024;
-    int rounds = 3;
+        mib = 384;
+    int rounds = 5;
     if (const char* env = std::getenv("TABRIX_BENCH_ROUNDS"))
         rounds = std::max(1, std::atoi(env));
+    const char* longEnv = std::getenv("TABRIX_BENCH_LONG");
+    const bool runLong = longEnv == nullptr || std::string(longEnv) != "0";
 
-    {
-        TempDir dir;
-        std::filesystem::create_directories(dir.path() / "Audio Files");
-        const std::vector<BenchTake> takes = planLargeProject(mib << 20);
-        for (std::size_t k = 0; k < takes.size(); ++k)
-            if (!writeTake(takePath(dir, k), takes[k], 2)) {
-                std::printf("could not write the project\n");
-                return 1;
-            }
-
-        // Each round: copy, the three conforms, copy again. Medians over the rounds smooth
-        // out the neighbours on a shared machine.
-        std::vector<double> copies, stereos, monoSums, duals;
-        std::uint64_t copied = 0;
-        std::uint64_t outputBytes = 0;
-        std::uint64_t peak = 0;
-        std::uint64_t before = 0;
-        std::size_t segments = 0;
-        bool allOk = true;
-        for (int round = 0; round < rounds; ++round) {
-            copies.push_back(plainCopy(dir, takes.size(), copied));
-            bench::resetPeakResident();
-            before = std::max(before, bench::peakResidentBytes());
-            ConformProject project;
-            settle();
-            Stopwatch loadWatch;
-            allOk = project.load(dir.path().string()) && allOk;
-            const double loadSeconds = loadWatch.seconds();
-            project.setOutputOptions(true, 0);
-            (void)project.getOutputSize(outputBytes);
-            segments = project.timeline() ? project.timeline()->segmentCount() : 0;
-            const ConformResult stereo = conformOnce(project, dir, true, 0);
-            const ConformResult monoSum = conformOnce(project, dir, false, 3);
-            const ConformResult dual = conformOnce(project, dir, true, 4);
-            peak = std::max(peak, bench::peakResidentBytes());
-            allOk = allOk && stereo.ok && monoSum.ok && dual.ok &&
-                    stereo.bytesWritten == outputBytes + 1024 &&
-                    monoSum.bytesWritten == outputBytes / 3 + 1024 &&
-                    dual.bytesWritten == outputBytes + 2048;
-            stereos.push_back(loadSeconds + stereo.seconds);
-            monoSums.push_back(monoSum.seconds);
-            duals.push_back(dual.seconds);
-            copies.push_back(plainCopy(dir, takes.size(), copied));
-        }
-        const double copy = median(copies);
-
-        std::printf("project: %zu takes, %.1f MiB of sample data, %zu segments, timeline %.1f MiB "
-                    "as 24-bit stereo; %d rounds, medians\n",
-                    takes.size(), mebibytes(copied), segments, mebibytes(outputBytes), rounds);
-        std::printf("(a) plain copy:                 %.3f s (%.0f MiB/s; fastest %.3f, slowest %.3f)\n",
-                    copy, mebibytes(copied) / copy, *std::min_element(copies.begin(), copies.end()),
-                    *std::max_element(copies.begin(), copies.end()));
-        std::printf("(b) load + 24-bit Stereo:       %.3f s  ratio %.2f\n", median(stereos),
-                    median(stereos) / copy);
-        std::printf("(c) 16-bit Mono Sum:            %.3f s  ratio %.2f\n", median(monoSums),
-                    median(monoSums) / copy);
-        std::printf("(d) 24-bit Dual Mono:           %.3f s  ratio %.2f\n", median(duals),
-                    median(duals) / copy);
-        std::printf("outputs complete and of the expected size: %s\n", allOk ? "yes" : "NO");
-        std::printf("peak resident during load + conforms: %.1f MiB (%.1f MiB before)\n",
-                    mebibytes(peak), mebibytes(before));
-        std::printf("targets: conform <= 1.5 x copy, peak <= 64 MiB\n");
-    }
-    smallTakesProject();
-    return 0;
+    const char* onlyEnv = std::getenv("TABRIX_BENCH_ONLY");
+    const int onlyLayout = onlyEnv != nullptr ? std::atoi(onlyEnv) : -1;
+    bool ok = largeProject(mib, rounds, onlyLayout);
+    if (runLong)
+        ok = longProject(std::min(rounds, 3)) && ok;
+    return ok ? 0 : 1;
 }

@@ -62,7 +62,10 @@ std::filesystem::path takeFolderOf(const std::filesystem::path& projectFolder)
 
 } // namespace
 
-ConformProject::ConformProject() = default;
+ConformProject::ConformProject()
+{
+    renderState.setDirectOutput(&outputConverter); // used only while an output is bound
+}
 
 ConformProject::~ConformProject()
 {

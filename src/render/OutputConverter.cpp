@@ -4,6 +4,8 @@
 #include "project/TimelineSegment.h"
 #include "render/SegmentReadCache.h"
 
+#include <cstring>
+
 namespace tabrix {
 
 namespace {
@@ -57,6 +59,161 @@ void convert(std::int32_t mode, const WorkFrame* from, std::uint64_t frameCount,
     }
 }
 
+// A source sample of 2 or 3 bytes as its working word.
+template <int Bytes> inline std::int32_t wordAt(const std::uint8_t* p) noexcept
+{
+    if constexpr (Bytes == 2)
+        return static_cast<std::int32_t>(std::uint32_t(loadU16le(p)) << 16);
+    else
+        return static_cast<std::int32_t>(
+            (std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16) << 8);
+}
+
+// The working words of one source frame. `Wide` loads a whole word past a 24-bit frame's
+// end, for every frame of a span but its last.
+template <int SourceBytes, int Channels, bool Wide>
+inline void frameWords(const std::uint8_t* frame, std::int32_t& left, std::int32_t& right) noexcept
+{
+    if constexpr (Wide && SourceBytes == 3 && Channels == 2) {
+        const std::uint64_t bits = loadU64le(frame);
+        left = static_cast<std::int32_t>(std::uint32_t(bits) << 8);
+        right = static_cast<std::int32_t>(std::uint32_t(bits >> 24) << 8);
+    } else if constexpr (Wide && SourceBytes == 3) {
+        left = right = static_cast<std::int32_t>(loadU32le(frame) << 8);
+    } else if constexpr (SourceBytes == 2 && Channels == 2) {
+        const std::uint32_t bits = loadU32le(frame);
+        left = static_cast<std::int32_t>(bits << 16);
+        right = static_cast<std::int32_t>(bits & 0xFFFF0000u);
+    } else {
+        left = wordAt<SourceBytes>(frame);
+        right = Channels == 2 ? wordAt<SourceBytes>(frame + SourceBytes) : left;
+    }
+}
+
+// One output sample per source frame, chosen by `pick` from its two words. 16-bit samples go
+// out in pairs: one 32-bit store runs markedly faster than two 16-bit ones.
+template <int SourceBytes, int Channels, int Bytes, bool Wide, typename Pick>
+void monoFrames(const std::uint8_t* from, std::uint64_t frameCount, std::uint8_t* into,
+                Pick pick) noexcept
+{
+    constexpr std::size_t frameBytes = std::size_t(SourceBytes) * Channels;
+    std::int32_t left = 0;
+    std::int32_t right = 0;
+    std::uint64_t i = 0;
+    if constexpr (Bytes == 2) {
+        for (; i + 2 <= frameCount; i += 2) {
+            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
+            const std::uint32_t first = std::uint32_t(pick(left, right)) >> 16;
+            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * (i + 1), left, right);
+            storeU32le(into + 2 * i, first | (std::uint32_t(pick(left, right)) & 0xFFFF0000u));
+        }
+    }
+    for (; i < frameCount; ++i) {
+        frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
+        put<Bytes>(into + Bytes * i, pick(left, right));
+    }
+}
+
+// monoSum() as lane-wise 32-bit operations: wrap, then replace the sums whose sign came out
+// unlike both inputs' by the bound on the inputs' side.
+inline std::int32_t wrappedSum(std::int32_t left, std::int32_t right) noexcept
+{
+    const std::uint32_t sum = std::uint32_t(left) + std::uint32_t(right);
+    const std::uint32_t overflow =
+        0u - (((std::uint32_t(left) ^ sum) & (std::uint32_t(right) ^ sum)) >> 31);
+    const std::uint32_t bound = (std::uint32_t(left) >> 31) + 0x7FFFFFFFu;
+    return static_cast<std::int32_t>((sum & ~overflow) | (bound & overflow));
+}
+
+// Mono Sum gathers a chunk of words first, so that the saturating sum runs over plain arrays,
+// which the compiler turns into vector code.
+template <int SourceBytes, int Channels, int Bytes, bool Wide>
+void sumFrames(const std::uint8_t* from, std::uint64_t frameCount, std::uint8_t* into) noexcept
+{
+    constexpr std::size_t frameBytes = std::size_t(SourceBytes) * Channels;
+    constexpr std::size_t chunkFrames = 64;
+    std::int32_t lefts[chunkFrames];
+    std::int32_t rights[chunkFrames];
+    for (std::uint64_t done = 0; done < frameCount; done += chunkFrames) {
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunkFrames, frameCount - done));
+        const std::uint8_t* chunk = from + frameBytes * done;
+        for (std::size_t i = 0; i < n; ++i)
+            frameWords<SourceBytes, Channels, Wide>(chunk + frameBytes * i, lefts[i], rights[i]);
+        for (std::size_t i = 0; i < n; ++i)
+            lefts[i] = wrappedSum(lefts[i], rights[i]);
+        std::uint8_t* out = into + Bytes * done;
+        std::size_t i = 0;
+        if constexpr (Bytes == 2) {
+            for (; i + 2 <= n; i += 2)
+                storeU32le(out + 2 * i, std::uint32_t(lefts[i]) >> 16 |
+                                            (std::uint32_t(lefts[i + 1]) & 0xFFFF0000u));
+        }
+        for (; i < n; ++i)
+            put<Bytes>(out + Bytes * i, lefts[i]);
+    }
+}
+
+// Source frames straight to output bytes: the same words convert() would see, without the
+// working frames in between. Mono and stereo sources only.
+template <int SourceBytes, int Channels, int Bytes, bool Wide>
+void convertFrames(std::int32_t mode, const std::uint8_t* from, std::uint64_t frameCount,
+                   std::uint8_t* into, std::uint8_t* secondInto) noexcept
+{
+    constexpr std::size_t frameBytes = std::size_t(SourceBytes) * Channels;
+    const auto leftOf = [](std::int32_t l, std::int32_t) { return l; };
+    const auto rightOf = [](std::int32_t, std::int32_t r) { return r; };
+    switch (mode) {
+    case 0:
+        for (std::uint64_t i = 0; i < frameCount; ++i) {
+            std::int32_t left = 0;
+            std::int32_t right = 0;
+            frameWords<SourceBytes, Channels, Wide>(from + frameBytes * i, left, right);
+            if constexpr (Bytes == 2) // both top halves in one store
+                storeU32le(into + 4 * i, std::uint32_t(left) >> 16 |
+                                             (std::uint32_t(right) & 0xFFFF0000u));
+            else
+                put<Bytes>(put<Bytes>(into + 2 * Bytes * i, left), right);
+        }
+        break;
+    case 1: monoFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, into, leftOf); break;
+    case 2: monoFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, into, rightOf); break;
+    case 3: sumFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, into); break;
+    case 4: // a pass per file: two output streams at once run markedly slower
+        monoFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, into, leftOf);
+        monoFrames<SourceBytes, Channels, Bytes, Wide>(from, frameCount, secondInto, rightOf);
+        break;
+    default: break;
+    }
+}
+
+template <int SourceBytes, int Channels, int Bytes>
+void convertSpan(std::int32_t mode, const std::uint8_t* from, std::uint64_t frameCount,
+                 std::uint8_t* into, std::uint8_t* secondInto) noexcept
+{
+    if (frameCount == 0)
+        return;
+    const std::uint64_t wide = frameCount - 1;
+    convertFrames<SourceBytes, Channels, Bytes, true>(mode, from, wide, into, secondInto);
+    const std::size_t outStep = mode == 0 ? 2 * Bytes : Bytes;
+    convertFrames<SourceBytes, Channels, Bytes, false>(
+        mode, from + std::size_t(SourceBytes) * Channels * wide, 1, into + outStep * wide,
+        secondInto != nullptr ? secondInto + Bytes * wide : nullptr);
+}
+
+template <int Bytes>
+void convertSource(std::int32_t mode, const WaveFormat& source, const std::uint8_t* from,
+                   std::uint64_t frameCount, std::uint8_t* into, std::uint8_t* secondInto) noexcept
+{
+    const bool stereo = source.channelCount == 2;
+    if (source.bitsPerSample / 8u == 2)
+        (stereo ? convertSpan<2, 2, Bytes> : convertSpan<2, 1, Bytes>)(mode, from, frameCount,
+                                                                      into, secondInto);
+    else
+        (stereo ? convertSpan<3, 2, Bytes> : convertSpan<3, 1, Bytes>)(mode, from, frameCount,
+                                                                      into, secondInto);
+}
+
 } // namespace
 
 bool OutputConverter::bindOutput(TimelineSegment* outputSegment)
@@ -66,6 +223,7 @@ bool OutputConverter::bindOutput(TimelineSegment* outputSegment)
         return false;
     const WaveFormat& format = outputSegment->take->format();
     segment = outputSegment;
+    directCount = 0;
     outputFrameBytes = static_cast<std::uint16_t>(format.frameBytes());
     width = format.bitsPerSample;
     mode = outputSegment->channelMode;
@@ -79,11 +237,112 @@ bool OutputConverter::convertBlock(const WorkFrame* source, std::uint64_t frameC
         return false;
     destination = segment->cache.buffer();
     secondDestination = mode == 4 ? destination + secondHalfOffset : nullptr;
-    if (width == 16)
-        convert<2>(mode, source, frameCount, destination, secondDestination);
-    else
-        convert<3>(mode, source, frameCount, destination, secondDestination);
+    std::uint64_t next = 0; // first frame not yet converted
+    for (std::size_t k = 0; k < directCount && next < frameCount; ++k) {
+        const DirectSpan& span = directSpans[k];
+        const std::uint64_t spanFirst = std::min(span.blockOffset, frameCount);
+        convertWorkFrames(source, next, spanFirst - next, true);
+        next = std::max(next, std::min(span.blockOffset + span.frameCount, frameCount));
+    }
+    convertWorkFrames(source, next, frameCount - next, false);
+    directCount = 0;
     return writeBlock(frameCount);
+}
+
+// A 24-bit store spills one byte into the next frame; before a direct span that byte is
+// already final, so it is put back.
+void OutputConverter::convertWorkFrames(const WorkFrame* source, std::uint64_t first,
+                                        std::uint64_t frameCount, bool keepNextFrame) noexcept
+{
+    if (frameCount == 0)
+        return;
+    const std::size_t sampleBytes = width / 8u;
+    const std::size_t bytesPerFile = mode == 4 ? sampleBytes : outputFrameBytes;
+    const std::size_t at = static_cast<std::size_t>(first) * bytesPerFile;
+    const std::size_t after = at + static_cast<std::size_t>(frameCount) * bytesPerFile;
+    const std::uint8_t kept = destination[after];
+    const std::uint8_t secondKept = mode == 4 ? secondDestination[after] : 0;
+    std::uint8_t* secondInto = mode == 4 ? secondDestination + at : nullptr;
+    if (width == 16)
+        convert<2>(mode, source + first, frameCount, destination + at, secondInto);
+    else
+        convert<3>(mode, source + first, frameCount, destination + at, secondInto);
+    if (keepNextFrame) {
+        destination[after] = kept;
+        if (mode == 4)
+            secondDestination[after] = secondKept;
+    }
+}
+
+bool OutputConverter::acceptsDirect(const WaveFormat& source) const noexcept
+{
+    const unsigned sampleBytes = source.bitsPerSample / 8u;
+    return segment != nullptr && (width == 16 || width == 24) &&
+           (sampleBytes == 2 || sampleBytes == 3) &&
+           (source.channelCount == 1 || source.channelCount == 2);
+}
+
+bool OutputConverter::sameLayout(const WaveFormat& source) const noexcept
+{
+    const bool oneChannelEach = mode == 1 || mode == 2 || mode == 4;
+    return source.bitsPerSample / 8u == width / 8u &&
+           ((mode == 0 && source.channelCount == 2) ||
+            (oneChannelEach && source.channelCount == 1));
+}
+
+std::uint8_t* OutputConverter::spanStart(std::uint64_t blockOffset) noexcept
+{
+    const std::size_t bytesPerFile = mode == 4 ? width / 8u : outputFrameBytes;
+    return segment->cache.buffer() + static_cast<std::size_t>(blockOffset) * bytesPerFile;
+}
+
+void OutputConverter::recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
+{
+    DirectSpan* last = directCount > 0 ? &directSpans[directCount - 1] : nullptr;
+    if (last != nullptr && last->blockOffset + last->frameCount == blockOffset)
+        last->frameCount += frameCount; // a refill inside a stretch: still one span
+    else
+        directSpans[directCount++] = {blockOffset, frameCount};
+}
+
+bool OutputConverter::convertDirect(const std::uint8_t* from, const WaveFormat& source,
+                                    std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
+{
+    if (from == nullptr || !acceptsDirect(source) || directCount == maxDirectSpans ||
+        blockOffset + frameCount > blockFrames)
+        return false;
+    std::uint8_t* into = spanStart(blockOffset);
+    std::uint8_t* secondInto = mode == 4 ? into + secondHalfOffset : nullptr;
+    if (sameLayout(source)) { // the bytes are already right
+        const std::size_t byteCount = static_cast<std::size_t>(frameCount) * source.frameBytes();
+        std::memcpy(into, from, byteCount);
+        if (mode == 4)
+            std::memcpy(secondInto, from, byteCount);
+    } else if (width == 16) {
+        convertSource<2>(mode, source, from, frameCount, into, secondInto);
+    } else {
+        convertSource<3>(mode, source, from, frameCount, into, secondInto);
+    }
+    recordSpan(blockOffset, frameCount);
+    return true;
+}
+
+std::uint8_t* OutputConverter::identityTarget(const WaveFormat& source, std::uint64_t blockOffset,
+                                              std::uint64_t frameCount) noexcept
+{
+    if (!acceptsDirect(source) || !sameLayout(source) || directCount == maxDirectSpans ||
+        blockOffset + frameCount > blockFrames)
+        return nullptr;
+    return spanStart(blockOffset);
+}
+
+void OutputConverter::keepDirect(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
+{
+    std::uint8_t* into = spanStart(blockOffset);
+    if (mode == 4)
+        std::memcpy(into + secondHalfOffset, into,
+                    static_cast<std::size_t>(frameCount) * (width / 8u));
+    recordSpan(blockOffset, frameCount);
 }
 
 bool OutputConverter::writeBlock(std::uint64_t frameCount)

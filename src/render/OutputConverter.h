@@ -2,11 +2,13 @@
 #include "render/MixBlock.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace tabrix {
 
 class TimelineSegment;
+struct WaveFormat;
 
 /// Top 16 bits of a working sample (truncation toward minus infinity).
 inline std::int16_t to16(std::int32_t word) noexcept
@@ -34,16 +36,51 @@ public:
     bool convertBlock(const WorkFrame* source, std::uint64_t frameCount);
     /// Writes `frameCount` converted frames to the file(s).
     bool writeBlock(std::uint64_t frameCount);
+
+    /// True when bound and `source` (16- or 24-bit integer samples, mono or stereo) can be
+    /// converted straight from its bytes by `convertDirect`.
+    bool acceptsDirect(const WaveFormat& source) const noexcept;
+    /// Converts `frameCount` frames of `source` bytes at `from` into the output buffer as frames
+    /// `blockOffset` on of the coming block, exactly as convertBlock would convert their working
+    /// words; convertBlock then leaves them alone. Spans come in rising order and never
+    /// overlap. False, with nothing done, when not accepted or the block has too many spans.
+    bool convertDirect(const std::uint8_t* from, const WaveFormat& source,
+                       std::uint64_t blockOffset, std::uint64_t frameCount) noexcept;
+    /// Where frames `blockOffset` on of the coming block go when the source's bytes are the
+    /// output's bytes as they are (same width, and the output's channels are the source's), so
+    /// that they can be read from the take straight into place; none otherwise, when not bound
+    /// or when the block has too many spans. Once filled, `keepDirect` records them.
+    std::uint8_t* identityTarget(const WaveFormat& source, std::uint64_t blockOffset,
+                                 std::uint64_t frameCount) noexcept;
+    /// Records `frameCount` frames filled through identityTarget (Dual Mono: and copies them
+    /// to the second file's half).
+    void keepDirect(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept;
+    /// Forgets the direct spans, as at the start of every block.
+    void clearDirect() noexcept { directCount = 0; }
     /// Closes (and so finalises) the output file(s) and unbinds the segment.
     void closeOutputs();
 
 private:
+    struct DirectSpan {
+        std::uint64_t blockOffset = 0;
+        std::uint64_t frameCount = 0;
+    };
+    static constexpr std::size_t maxDirectSpans = 32;
+
+    bool sameLayout(const WaveFormat& source) const noexcept;
+    std::uint8_t* spanStart(std::uint64_t blockOffset) noexcept;
+    void recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept;
+    void convertWorkFrames(const WorkFrame* source, std::uint64_t first,
+                           std::uint64_t frameCount, bool keepNextFrame) noexcept;
+
     std::int32_t mode = 0;
     std::uint16_t width = 0;
     std::uint8_t* destination = nullptr;
     std::uint8_t* secondDestination = nullptr;
     TimelineSegment* segment = nullptr;
     std::uint16_t outputFrameBytes = 0;
+    std::array<DirectSpan, maxDirectSpans> directSpans{};
+    std::size_t directCount = 0;
 };
 
 } // namespace tabrix

@@ -3,6 +3,7 @@
 #include "audio/ByteOrder.h"
 #include "project/TakeTimeline.h"
 #include "render/FadeTable.h"
+#include "render/OutputConverter.h"
 #include "render/SegmentReadCache.h"
 
 #include <algorithm>
@@ -66,6 +67,26 @@ void copyFrames(const std::uint8_t* from, WorkFrame* into, std::uint64_t frameCo
     }
 }
 
+void toWorkFrames(const BwfFile& take, const std::uint8_t* from, WorkFrame* into,
+                  std::uint64_t frameCount) noexcept
+{
+    const std::size_t sampleBytes = take.format().bitsPerSample / 8u;
+    const std::size_t frameBytes = take.frameBytes();
+    // Takes with more than two channels play their first two as left and right.
+    const std::size_t rightOffset = take.format().channelCount >= 2 ? sampleBytes : 0;
+    switch (sampleBytes) {
+    case 1: copyFrames(from, into, frameCount, frameBytes, rightOffset, load8); break;
+    case 2: copyFrames(from, into, frameCount, frameBytes, rightOffset, load16); break;
+    case 3: copyFrames(from, into, frameCount, frameBytes, rightOffset, load24); break;
+    default:
+        if (take.encoding() == SampleEncoding::Float)
+            copyFrames(from, into, frameCount, frameBytes, rightOffset, loadFloat);
+        else
+            copyFrames(from, into, frameCount, frameBytes, rightOffset, load32);
+        break;
+    }
+}
+
 } // namespace
 
 void RenderState::resetRender() noexcept
@@ -80,17 +101,27 @@ bool RenderState::renderBlock(const TakeTimeline* timeline, SamplePos& position,
 {
     const std::uint32_t tableStep = fadeRate >= 4 ? std::uint32_t(fadeRate) / 4 : 1;
     const std::uint64_t fadeLength = fadeTableSize / tableStep;
+    if (direct != nullptr)
+        direct->clearDirect();
     while (block.filled < blockFrames && !block.closed) {
         const std::uint64_t room = blockFrames - block.filled;
+        // No segment before the last one played can overlap what lies ahead, so the search
+        // starts there instead of walking the whole chain for every run.
         TimelineSegment* segment =
-            timeline != nullptr ? timeline->findOverlapping(position, position + blockFrames)
-                                : nullptr;
+            timeline != nullptr
+                ? timeline->findOverlapping(position, position + blockFrames, lastSegment)
+                : nullptr;
         if (segment == nullptr) {
             appendSilence(room, position);
             continue;
         }
         if (position < segment->start) {
             appendSilence(std::min(segment->start - position, room), position);
+            continue;
+        }
+        if (direct != nullptr && segment->cache.cachedFrames(position) == 0 &&
+            readDirect(*segment, position, room, fadeLength)) {
+            applyFades(*segment, position, tableStep, fadeLength);
             continue;
         }
         const SegmentReadCache* cache = SegmentReadCache::readSpan(*segment, position);
@@ -113,7 +144,7 @@ bool RenderState::renderBlock(const TakeTimeline* timeline, SamplePos& position,
         runFrames = std::min(runFrames, room);
         if (runFrames == 0)
             continue; // closes the block without placing a frame: no fade step
-        copyRun(*segment, runFrames, position);
+        copyRun(*segment, runFrames, position, fadeLength);
         applyFades(*segment, position, tableStep, fadeLength);
     }
     block.filled = 0;
@@ -130,31 +161,68 @@ void RenderState::appendSilence(std::uint64_t frameCount, SamplePos& position) n
     position += frameCount;
 }
 
+// Fades reach a segment's frames only within fadeLength of its ends: its own fade-in and
+// fade-out, and the fade-out of a later segment shorter than a fade, which reaches back no
+// further than this segment's own fade-out. The frames between go to the output as they are.
 void RenderState::copyRun(const TimelineSegment& segment, std::uint64_t frameCount,
-                          SamplePos& position) noexcept
+                          SamplePos& position, std::uint64_t fadeLength) noexcept
 {
     const BwfFile& take = *segment.take;
     const std::uint8_t* from = segment.cache.framePtr(position);
     WorkFrame* into = block.frames.get() + block.filled;
-    const std::size_t sampleBytes = take.format().bitsPerSample / 8u;
     const std::size_t frameBytes = take.frameBytes();
-    // Takes with more than two channels play their first two as left and right.
-    const std::size_t rightOffset = take.format().channelCount >= 2 ? sampleBytes : 0;
-    switch (sampleBytes) {
-    case 1: copyFrames(from, into, frameCount, frameBytes, rightOffset, load8); break;
-    case 2: copyFrames(from, into, frameCount, frameBytes, rightOffset, load16); break;
-    case 3: copyFrames(from, into, frameCount, frameBytes, rightOffset, load24); break;
-    default:
-        if (take.encoding() == SampleEncoding::Float)
-            copyFrames(from, into, frameCount, frameBytes, rightOffset, loadFloat);
-        else
-            copyFrames(from, into, frameCount, frameBytes, rightOffset, load32);
-        break;
+    std::uint64_t head = frameCount; // frames before the direct stretch
+    std::uint64_t middle = 0;        // frames of the direct stretch
+    if (direct != nullptr && segment.length > 2 * fadeLength &&
+        direct->acceptsDirect(take.format())) {
+        const SamplePos end = position + frameCount;
+        const SamplePos quietFrom = std::clamp(segment.start + fadeLength, position, end);
+        const SamplePos quietTo = std::clamp(segment.end - fadeLength, quietFrom, end);
+        if (quietTo > quietFrom &&
+            direct->convertDirect(from + (quietFrom - position) * frameBytes, take.format(),
+                                  block.filled + (quietFrom - position), quietTo - quietFrom)) {
+            head = quietFrom - position;
+            middle = quietTo - quietFrom;
+        }
     }
+    toWorkFrames(take, from, into, head);
+    const std::uint64_t skipped = head + middle;
+    toWorkFrames(take, from + skipped * frameBytes, into + skipped, frameCount - skipped);
     if (block.filled == 0)
         block.startPosition = position;
     block.filled += frameCount;
     position += frameCount;
+}
+
+// Where the take's bytes are the output's bytes, an unfaded stretch the cache doesn't hold is
+// read straight into the output buffer, saving a copy. It ends where the fade-out begins and
+// closes the block there, as a run from the cache would; a failed read leaves the frames to
+// the cache, which fails or succeeds as before.
+bool RenderState::readDirect(TimelineSegment& segment, SamplePos& position, std::uint64_t room,
+                             std::uint64_t fadeLength)
+{
+    BwfFile* take = segment.take;
+    if (take == nullptr || segment.length <= 2 * fadeLength ||
+        position < segment.start + fadeLength || position >= segment.end - fadeLength)
+        return false;
+    const std::uint64_t untilFade = segment.end - fadeLength - position;
+    const std::uint64_t frameCount = std::min(room, untilFade);
+    const std::uint64_t frameBytes = take->frameBytes();
+    const std::uint64_t byteOffset =
+        frameBytes * (segment.sourceOffset + (position - segment.start));
+    std::uint8_t* into = direct->identityTarget(take->format(), block.filled, frameCount);
+    std::uint64_t bytesRead = 0;
+    if (into == nullptr ||
+        !take->readSamples(into, byteOffset, frameCount * frameBytes, bytesRead))
+        return false;
+    direct->keepDirect(block.filled, frameCount);
+    if (room > untilFade && room < segment.end - position)
+        block.closed = true;
+    if (block.filled == 0)
+        block.startPosition = position;
+    block.filled += frameCount;
+    position += frameCount;
+    return true;
 }
 
 void RenderState::applyFades(TimelineSegment& segment, SamplePos position,

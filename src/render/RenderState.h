@@ -6,6 +6,7 @@
 
 namespace tabrix {
 
+class OutputConverter;
 class TakeTimeline;
 class TimelineSegment;
 
@@ -26,6 +27,11 @@ public:
     [[nodiscard]] bool renderBlock(const TakeTimeline* timeline, SamplePos& position,
                                    std::int8_t fadeRate);
 
+    /// While `converter` is bound, frames that no fade can reach go from the take's bytes
+    /// straight into its output buffer; frames() then holds stale words there, which the
+    /// converter skips. None (the default) renders every frame into frames().
+    void setDirectOutput(OutputConverter* converter) noexcept { direct = converter; }
+
     /// The frames of the last rendered block start at frames()[0].
     const WorkFrame* frames() const noexcept { return block.frames.get(); }
 
@@ -35,8 +41,10 @@ public:
 
 private:
     void appendSilence(std::uint64_t frameCount, SamplePos& position) noexcept;
-    void copyRun(const TimelineSegment& segment, std::uint64_t frameCount,
-                 SamplePos& position) noexcept;
+    void copyRun(const TimelineSegment& segment, std::uint64_t frameCount, SamplePos& position,
+                 std::uint64_t fadeLength) noexcept;
+    bool readDirect(TimelineSegment& segment, SamplePos& position, std::uint64_t room,
+                    std::uint64_t fadeLength);
     void applyFades(TimelineSegment& segment, SamplePos position, std::uint32_t tableStep,
                     std::uint64_t fadeLength) noexcept;
     void fadeInPiece(const TimelineSegment& segment, std::uint64_t fromStep, SamplePos position,
@@ -45,6 +53,7 @@ private:
                  std::uint64_t fadeLength) noexcept;
 
     MixBlock block;
+    OutputConverter* direct = nullptr;
 };
 
 } // namespace tabrix

@@ -129,4 +129,54 @@ TEST_F(Conform, LeavesSourcesUntouchedAndNoSegmentHoldingABuffer)
         EXPECT_FALSE(s->cache.hasBuffer()) << "segment at " << s->start;
 }
 
+// Frames that no fade reaches go from the take's bytes straight to the output. For every source
+// format and layout the output must still be the per-frame reference converted, with the
+// splices (and so the edges of those stretches) one frame before, on and after a block edge,
+// and a piece shorter than a fade whose fade-out reaches back into the segment before it.
+TEST(ConformOutput, UnfadedStretchesMatchTheReferenceForEverySourceFormat)
+{
+    struct Source { const char* name; std::uint16_t channels, bits; };
+    constexpr Source sources[] = {{"16-bit stereo", 2, 16}, {"24-bit stereo", 2, 24},
+                                  {"16-bit mono", 1, 16},   {"24-bit mono", 1, 24},
+                                  {"16-bit, 4 channels", 4, 16}};
+    for (const Source& source : sources) {
+        for (const std::int64_t d : {-1, 0, 1}) {
+            const SamplePos e = t + 16384 + d;
+            const auto take = [&](SamplePos at, std::uint64_t frames, int tfid,
+                                  const char* time = "10:00:00") {
+                return TakeDef{.start = at, .frames = frames, .tfid = tfid, .time = time,
+                               .channels = source.channels, .bits = source.bits};
+            };
+            const std::vector<std::vector<TakeDef>> projects = {
+                {take(t, e - t, 1), take(e, 600, 1), take(e + 600, 45000, 2),
+                 take(e + 46300, 120000, 2)},
+                {take(t, 70000, 1, "09:00:00"), take(e, 500, 2), take(e + 30000, 3000, 3)}};
+            for (std::size_t p = 0; p < projects.size(); ++p) {
+                TempDir dir;
+                ConformProject project;
+                ASSERT_TRUE(loadProject(project, dir, 48000, projects[p]));
+                const std::vector<WorkFrame> reference =
+                    referenceRender(projects[p], 48000, renderTimeline(project).blockStarts);
+                const auto out = [&](const char* name) { return (dir.path() / name).string(); };
+                for (const bool bits24 : {false, true}) {
+                    for (int mode = 0; mode < 5; ++mode) {
+                        SCOPED_TRACE(::testing::Message()
+                                     << source.name << ", splice at edge" << d << ", project "
+                                     << p << ", " << (bits24 ? 24 : 16) << " bit, mode " << mode);
+                        project.setOutputOptions(bits24, mode);
+                        std::atomic<double> progress{0.0};
+                        const bool prepared =
+                            mode == 4 ? project.prepareDualMonoOutput(out("L.wav"), out("R.wav"))
+                                      : project.prepareOutput(out("L.wav"));
+                        ASSERT_TRUE(prepared && project.run(progress));
+                        const auto [left, right] = convertEach(reference, bits24 ? 24 : 16, mode);
+                        EXPECT_TRUE(outputData(out("L.wav")) == left);
+                        EXPECT_TRUE(mode != 4 || outputData(out("R.wav")) == right);
+                    }
+                }
+            }
+        }
+    }
+}
+
 } // namespace tabrix::testing
