@@ -5,17 +5,18 @@ FUZZ_BUILD ?= build-fuzz
 WIN_BUILD  ?= build-win
 DEMO_DIR   ?= $(BUILD)/demo-project
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX     ?= /usr/local
 
 # The Windows build cross-compiles with MinGW-w64 (GoogleTest from its sources) and runs under
-# Wine.
+# Wine; the .deb needs dpkg-shlibdeps (dpkg-dev) and file.
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                 libgtest-dev libgmock-dev qt6-base-dev libsndfile1-dev \
                 libcli11-dev nlohmann-json3-dev \
-                g++-mingw-w64-x86-64-posix googletest wine64
+                g++-mingw-w64-x86-64-posix googletest wine64 dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps build test unit-tests asan-tests windows-build windows-tests fuzz run demo screenshot \
-        bench clean
+        bench install package clean
 
 # Installs only what is missing, so a second run touches nothing.
 deps:
@@ -86,6 +87,14 @@ bench: deps
 	cmake --build build-release -j $(JOBS)
 	build-release/bench/LoadBench
 	build-release/bench/RenderBench
+
+# The programs, desktop entry, icons and man page under PREFIX (DESTDIR is honoured too).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# build/tabrix-conform_<version>_<arch>.deb; its dependencies are read off the programs.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) build-release
