@@ -2,15 +2,21 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WIN_BUILD  ?= build-win
 DEMO_DIR   ?= $(BUILD)/demo-project
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX     ?= /usr/local
 
+# The Windows build cross-compiles with MinGW-w64 (GoogleTest from its sources) and runs under
+# Wine; the .deb needs dpkg-shlibdeps (dpkg-dev) and file.
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                 libgtest-dev libgmock-dev qt6-base-dev libsndfile1-dev \
-                libcli11-dev nlohmann-json3-dev
+                libcli11-dev nlohmann-json3-dev \
+                g++-mingw-w64-x86-64-posix googletest wine64 dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test unit-tests asan-tests fuzz run demo screenshot bench clean
+.PHONY: deps build test unit-tests asan-tests windows-build windows-tests fuzz run demo screenshot \
+        bench install package clean
 
 # Installs only what is missing, so a second run touches nothing.
 deps:
@@ -40,11 +46,28 @@ asan-tests: deps
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# The core, the window logic and the command line for 64-bit Windows, statically linked.
+$(WIN_BUILD)/build.ninja:
+	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+
+windows-build: deps $(WIN_BUILD)/build.ninja
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+
+# Every suite under Wine (its prefix lives in the build folder), then the demo project conformed
+# by tabrix.exe when the command line is built.
+windows-tests: windows-build demo
+	@start=$$(date +%s); \
+	ctest --test-dir $(WIN_BUILD) --output-on-failure -j $(JOBS) && \
+	tools/windows/conform-demo.sh $(WIN_BUILD) $(BUILD) $(DEMO_DIR) && \
+	echo "Windows suites under Wine: $$(( $$(date +%s) - start )) s"
+
 fuzz: deps
 	BUILD_DIR=$(FUZZ_BUILD) bash tools/fuzz/run-fuzz.sh
 
-# Every test, then the whole suite again under AddressSanitizer + UBSan, then 60 s of fuzzing.
-test: unit-tests asan-tests fuzz
+# Every test, then the whole suite again under AddressSanitizer + UBSan, then the Windows build
+# under Wine, then 60 s of fuzzing.
+test: unit-tests asan-tests windows-tests fuzz
 
 demo: build
 	@if [ ! -d "$(DEMO_DIR)" ]; then $(BUILD)/tools/demo/tabrix-make-demo "$(DEMO_DIR)"; fi
@@ -65,5 +88,13 @@ bench: deps
 	build-release/bench/LoadBench
 	build-release/bench/RenderBench
 
+# The programs, desktop entry, icons and man page under PREFIX (DESTDIR is honoured too).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# build/tabrix-conform_<version>_<arch>.deb; its dependencies are read off the programs.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-release
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) build-release

@@ -1,25 +1,14 @@
 #include "app/OutputChecks.h"
 
 #include "app/MainDialog.h"
+#include "audio/PlatformFs.h"
 #include "audio/TakeList.h"
 #include "audio/Types.h"
 #include "project/ConformProject.h"
 
-#include <system_error>
-
 namespace tabrix {
 
 namespace {
-
-std::filesystem::path normalised(const std::filesystem::path& path)
-{
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error)
-        absolute = path;
-    std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, error);
-    return error ? absolute.lexically_normal() : canonical;
-}
 
 std::string folderOf(const std::string& path)
 {
@@ -142,22 +131,15 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
 
 std::optional<VolumeSpace> systemVolumeSpace(const std::string& folder)
 {
-    std::error_code error;
-    const std::filesystem::space_info space = std::filesystem::space(pathFromUtf8(folder), error);
-    if (error)
+    const std::optional<platform::VolumeBytes> space = platform::volumeSpace(pathFromUtf8(folder));
+    if (!space)
         return std::nullopt;
-    return VolumeSpace{space.capacity, space.available};
+    return VolumeSpace{space->capacityBytes, space->availableBytes};
 }
 
 bool samePath(const std::filesystem::path& a, const std::filesystem::path& b)
 {
-    std::error_code error;
-    if (std::filesystem::exists(a, error) && std::filesystem::exists(b, error)) {
-        const bool same = std::filesystem::equivalent(a, b, error);
-        if (!error)
-            return same;
-    }
-    return normalised(a) == normalised(b);
+    return platform::sameFile(a, b);
 }
 
 } // namespace tabrix

@@ -39,11 +39,11 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
                                          const OutputTargets& targets,
                                          const VolumeQuery& volumeSpace);
 
-/// The free-space query of the standard library.
+/// The free-space query of the platform layer.
 std::optional<VolumeSpace> systemVolumeSpace(const std::string& folder);
 
 /// True when `a` and `b` name the same file, however spelt; a missing file is compared by its
-/// normalised absolute path.
+/// normalised absolute path (without letter case on Windows).
 bool samePath(const std::filesystem::path& a, const std::filesystem::path& b);
 
 } // namespace tabrix

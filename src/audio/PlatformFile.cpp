@@ -3,6 +3,10 @@
 #endif
 #include "audio/PlatformFile.h"
 
+#include "audio/PlatformFs.h"
+
+#include <cerrno>
+
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -20,7 +24,12 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode) noexcep
     wchar_t wideMode[8] = {};
     for (int i = 0; i < 7 && mode[i] != '\0'; ++i)
         wideMode[i] = static_cast<wchar_t>(mode[i]);
-    return _wfopen(path.c_str(), wideMode);
+    const std::filesystem::path native = longPath(path);
+    std::FILE* file = native.empty() ? nullptr : _wfopen(native.c_str(), wideMode);
+    // Windows refuses a folder as "access denied"; name the cause as POSIX does.
+    if (file == nullptr && errno == EACCES && isFolder(path))
+        errno = EISDIR;
+    return file;
 #else
     return std::fopen(path.c_str(), mode);
 #endif

@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <filesystem>
 
-// The few file calls whose portable spelling differs by platform: opening by a Unicode path,
-// 64-bit positioning, the length and truncation of an open file. Everything else uses
-// <cstdio> as it is.
+// The few file calls whose portable spelling differs by platform: opening by a Unicode path of
+// any length, 64-bit positioning, the length and truncation of an open file. Everything else
+// uses <cstdio> as it is.
 namespace tabrix::platform {
 
-/// fopen with a mode such as "rb"; nullptr on failure.
+/// fopen with a mode such as "rb"; nullptr on failure. On Windows the path goes through
+/// longPath(), so it may exceed 260 characters.
 std::FILE* openFile(const std::filesystem::path& path, const char* mode) noexcept;
 
 /// Absolute (origin SEEK_SET) or relative (SEEK_CUR) positioning with a 64-bit offset.

@@ -1,5 +1,7 @@
 #include "project/ConformProject.h"
 
+#include "audio/PlatformFs.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -37,16 +39,9 @@ struct ListedName {
 std::vector<ListedName> listTakeNames(const std::filesystem::path& audioFolder)
 {
     std::vector<ListedName> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(audioFolder, error), end; !error && it != end;
-         it.increment(error)) {
-        std::error_code typeError;
-        if (it->is_directory(typeError))
-            continue;
-        std::string name = utf8FromPath(it->path().filename());
-        if (isWavName(name))
-            names.push_back({foldAscii(name), std::move(name), it->is_regular_file(typeError)});
-    }
+    for (platform::FolderEntry& entry : platform::listFolder(audioFolder))
+        if (!entry.isFolder && isWavName(entry.name))
+            names.push_back({foldAscii(entry.name), std::move(entry.name), entry.isRegularFile});
     std::stable_sort(names.begin(), names.end());
     return names;
 }
@@ -56,8 +51,7 @@ std::vector<ListedName> listTakeNames(const std::filesystem::path& audioFolder)
 std::filesystem::path takeFolderOf(const std::filesystem::path& projectFolder)
 {
     const std::filesystem::path audioFiles = projectFolder / "Audio Files";
-    std::error_code error;
-    return std::filesystem::is_directory(audioFiles, error) ? audioFiles : projectFolder;
+    return platform::isFolder(audioFiles) ? audioFiles : projectFolder;
 }
 
 } // namespace
@@ -238,8 +232,7 @@ bool ConformProject::prepareDualMonoOutput(const std::string& leftPath,
     if (!outputFile2) {
         // Half a pair is of no use: take away the left file just created.
         outputFile1.reset();
-        std::error_code ignored;
-        std::filesystem::remove(pathFromUtf8(leftPath), ignored);
+        (void)platform::removeFile(pathFromUtf8(leftPath));
         return false;
     }
     outputSegment = std::make_unique<TimelineSegment>(outputFile1.get(), outputFile2.get(),

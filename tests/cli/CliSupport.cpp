@@ -29,7 +29,11 @@ std::string quoted(const std::string& text)
 std::string fileText(const std::filesystem::path& path)
 {
     const Bytes bytes = readFile(path);
-    return std::string(bytes.begin(), bytes.end());
+    std::string text(bytes.begin(), bytes.end());
+#ifdef _WIN32
+    std::erase(text, '\r'); // standard output in text mode ends each line with "\r\n" there
+#endif
+    return text;
 }
 
 } // namespace
@@ -92,7 +96,8 @@ std::vector<ProjectTake> demoLikeTakes()
         rampTake("Scene 1 Take 1.wav", ten, 48000, 1000, "11:00:00", 1),
         rampTake("Scene 1 Take 2.wav", ten + 36000, 48000, 200000, "11:05:00", 2),
         // Newest, inside Take 2: splits it.
-        rampTake("Pickup, \"short\".wav", ten + 40000, 4000, -50000, "12:00:00", 3),
+        // A comma needs quoting in CSV; '"' itself can't be in a Windows file name.
+        rampTake("Pickup, 'short'.wav", ten + 40000, 4000, -50000, "12:00:00", 3),
         // After a gap of a second; pieces of one recording.
         rampTake("Scene 2 a.wav", ten + 3 * 48000, 20000, 7, "11:10:00", 4),
         rampTake("Scene 2 b.wav", ten + 3 * 48000 + 20000, 20000, 9, "11:10:04", 4),

@@ -233,12 +233,13 @@ TEST(CommandLinePlan, CsvRowsFollowTheTimeline)
     const std::vector<std::string> expected{
         "Scene 1 Take 1.wav,1728000000,1728036000,0,10:00:00.00,10:00:00.75",
         "Scene 1 Take 2.wav,1728036000,1728040000,0,10:00:00.75,10:00:00.83",
-        "\"Pickup, \"\"short\"\".wav\",1728040000,1728044000,0,10:00:00.83,10:00:00.91",
+        "\"Pickup, 'short'.wav\",1728040000,1728044000,0,10:00:00.83,10:00:00.91",
         "Scene 1 Take 2.wav,1728044000,1728084000,8000,10:00:00.91,10:00:01.75",
         "Scene 2 a.wav,1728144000,1728164000,0,10:00:03.00,10:00:03.41",
     };
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(lines[i + 1], expected[i]);
+    ASSERT_GT(lines.size(), 9u);
     EXPECT_EQ(csvFields(lines[9])[3], "20000"); // Scene 3 Take 1 after the mono take
 }
 
