@@ -2,6 +2,7 @@
 
 #include "audio/ByteOrder.h"
 #include "project/TimelineSegment.h"
+#include "render/FrameShuffle.h"
 #include "render/SegmentReadCache.h"
 
 #include <cstring>
@@ -187,15 +188,37 @@ void convertFrames(std::int32_t mode, const std::uint8_t* from, std::uint64_t fr
     }
 }
 
+// The leading frames of a 24-bit stereo span that the byte-shuffle loops convert; 0 for the
+// layouts they don't cover or on a processor without them.
+std::uint64_t shuffledFrames(std::int32_t mode, unsigned bytes, const std::uint8_t* from,
+                             std::uint64_t frameCount, std::uint8_t* into,
+                             std::uint8_t* secondInto) noexcept
+{
+    switch (mode) {
+    case 0: return bytes == 2 ? narrowStereo24(from, frameCount, into) : 0;
+    case 3: return sumStereo24(from, frameCount, bytes, into);
+    case 4: return splitStereo24(from, frameCount, bytes, into, secondInto);
+    default: return 0;
+    }
+}
+
 template <int SourceBytes, int Channels, int Bytes>
 void convertSpan(std::int32_t mode, const std::uint8_t* from, std::uint64_t frameCount,
                  std::uint8_t* into, std::uint8_t* secondInto) noexcept
 {
+    const std::size_t outStep = mode == 0 ? 2 * Bytes : Bytes;
+    if constexpr (SourceBytes == 3 && Channels == 2) {
+        const std::uint64_t done = shuffledFrames(mode, Bytes, from, frameCount, into, secondInto);
+        from += 6 * done;
+        into += outStep * done;
+        if (secondInto != nullptr)
+            secondInto += Bytes * done;
+        frameCount -= done;
+    }
     if (frameCount == 0)
         return;
     const std::uint64_t wide = frameCount - 1;
     convertFrames<SourceBytes, Channels, Bytes, true>(mode, from, wide, into, secondInto);
-    const std::size_t outStep = mode == 0 ? 2 * Bytes : Bytes;
     convertFrames<SourceBytes, Channels, Bytes, false>(
         mode, from + std::size_t(SourceBytes) * Channels * wide, 1, into + outStep * wide,
         secondInto != nullptr ? secondInto + Bytes * wide : nullptr);
