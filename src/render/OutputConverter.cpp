@@ -6,16 +6,18 @@
 #include "render/SegmentReadCache.h"
 
 #include <cstring>
+#include <new>
 
 namespace tabrix {
 
 namespace {
 
-constexpr std::size_t secondHalfOffset = 65536; // Dual Mono: right file's bytes
+constexpr std::size_t secondHalfOffset = 131072; // Dual Mono: right file's bytes
+constexpr std::size_t stagingBytes = 2 * secondHalfOffset;
 
-// Room for a block's bytes plus the one byte a 24-bit store writes past them.
-static_assert(blockFrames * 6 < SegmentReadCache::bufferBytes);
-static_assert(blockFrames * 3 < secondHalfOffset);
+// Room for the staged blocks' bytes plus the one byte a 24-bit store writes past them.
+static_assert(OutputConverter::maxStagedBlocks * blockFrames * 6 < stagingBytes);
+static_assert(OutputConverter::maxStagedBlocks * blockFrames * 3 < secondHalfOffset);
 
 template <int Bytes> inline std::uint8_t* put(std::uint8_t* into, std::int32_t word) noexcept
 {
@@ -241,9 +243,14 @@ void convertSource(std::int32_t mode, const WaveFormat& source, const std::uint8
 
 bool OutputConverter::bindOutput(TimelineSegment* outputSegment)
 {
-    if (outputSegment == nullptr || outputSegment->take == nullptr ||
-        outputSegment->cache.buffer() == nullptr)
+    if (outputSegment == nullptr || outputSegment->take == nullptr)
         return false;
+    if (staging == nullptr) // kept from run to run: allocated once
+        staging.reset(new (std::nothrow) std::uint8_t[stagingBytes]);
+    if (staging == nullptr)
+        return false;
+    stagedFrames = 0;
+    stagedBlockCount = 0;
     const WaveFormat& format = outputSegment->take->format();
     segment = outputSegment;
     directCount = 0;
@@ -255,10 +262,16 @@ bool OutputConverter::bindOutput(TimelineSegment* outputSegment)
 
 bool OutputConverter::convertBlock(const WorkFrame* source, std::uint64_t frameCount)
 {
+    return stageBlock(source, frameCount) && writeStaged();
+}
+
+bool OutputConverter::stageBlock(const WorkFrame* source, std::uint64_t frameCount)
+{
     if (source == nullptr || segment == nullptr || (width != 16 && width != 24) ||
-        frameCount > blockFrames)
+        frameCount > blockFrames || stagedBlockCount == maxStagedBlocks)
         return false;
-    destination = segment->cache.buffer();
+    const std::size_t bytesPerFile = mode == 4 ? width / 8u : outputFrameBytes;
+    destination = staging.get() + static_cast<std::size_t>(stagedFrames) * bytesPerFile;
     secondDestination = mode == 4 ? destination + secondHalfOffset : nullptr;
     std::uint64_t next = 0; // first frame not yet converted
     for (std::size_t k = 0; k < directCount && next < frameCount; ++k) {
@@ -269,7 +282,9 @@ bool OutputConverter::convertBlock(const WorkFrame* source, std::uint64_t frameC
     }
     convertWorkFrames(source, next, frameCount - next, false);
     directCount = 0;
-    return writeBlock(frameCount);
+    stagedFrames += frameCount;
+    ++stagedBlockCount;
+    return true;
 }
 
 // A 24-bit store spills one byte into the next frame; before a direct span that byte is
@@ -316,7 +331,7 @@ bool OutputConverter::sameLayout(const WaveFormat& source) const noexcept
 std::uint8_t* OutputConverter::spanStart(std::uint64_t blockOffset) noexcept
 {
     const std::size_t bytesPerFile = mode == 4 ? width / 8u : outputFrameBytes;
-    return segment->cache.buffer() + static_cast<std::size_t>(blockOffset) * bytesPerFile;
+    return staging.get() + static_cast<std::size_t>(stagedFrames + blockOffset) * bytesPerFile;
 }
 
 void OutputConverter::recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
@@ -368,17 +383,21 @@ void OutputConverter::keepDirect(std::uint64_t blockOffset, std::uint64_t frameC
     recordSpan(blockOffset, frameCount);
 }
 
-bool OutputConverter::writeBlock(std::uint64_t frameCount)
+bool OutputConverter::writeStaged()
 {
     if (segment == nullptr || segment->take == nullptr)
         return false;
-    const std::uint64_t byteCount = std::uint64_t(outputFrameBytes) * frameCount;
+    const std::uint64_t byteCount = std::uint64_t(outputFrameBytes) * stagedFrames;
+    stagedFrames = 0;
+    stagedBlockCount = 0;
+    if (byteCount == 0)
+        return true;
     if (mode != 4)
-        return segment->take->writeSamples(destination, byteCount);
+        return segment->take->writeSamples(staging.get(), byteCount);
     if (segment->secondTake == nullptr)
         return false;
-    return segment->take->writeSamples(destination, byteCount) &&
-           segment->secondTake->writeSamples(secondDestination, byteCount);
+    return segment->take->writeSamples(staging.get(), byteCount) &&
+           segment->secondTake->writeSamples(staging.get() + secondHalfOffset, byteCount);
 }
 
 void OutputConverter::closeOutputs()
@@ -390,6 +409,8 @@ void OutputConverter::closeOutputs()
     if (mode == 4 && segment->secondTake != nullptr)
         segment->secondTake->close();
     segment = nullptr; // the output segment is released after the run
+    stagedFrames = 0;
+    stagedBlockCount = 0;
 }
 
 } // namespace tabrix
