@@ -274,7 +274,7 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
         const SamplePos previous = position;
         if (!renderState.renderBlock(takeTimeline.get(), position,
                                      static_cast<std::int8_t>(fadeRateCode))) {
-            // The blocks before it still go out; this one is not written.
+            // The staged blocks before it still go out; this one is not written.
             if (writeStagedBlocks(progressPercent, step, blocksWritten))
                 noteReadFailure();
             failed = true;

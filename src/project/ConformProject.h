@@ -92,7 +92,7 @@ public:
     /// created, the left one just created is removed again.
     bool prepareDualMonoOutput(const std::string& leftPath, const std::string& rightPath);
     /// Renders the timeline into the prepared output(s), adding to `progressPercent` for
-    /// each block written (blocks go out in pairs, and each pair's steps follow its write). True when it reached the end or was cancelled; false when nothing was
+    /// each block written (blocks go out a few at a time; their steps follow the write). True when it reached the end or was cancelled; false when nothing was
     /// prepared or there was nothing to render, or when a take could not be read or an output
     /// could not be written or closed (`lastFailure` says which). A failed run leaves each
     /// output finalised for exactly the frames on disk: every block before an unreadable take,

@@ -5,6 +5,7 @@
 #include "render/FrameShuffle.h"
 #include "render/SegmentReadCache.h"
 
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -12,7 +13,7 @@ namespace tabrix {
 
 namespace {
 
-constexpr std::size_t secondHalfOffset = 131072; // Dual Mono: right file's bytes
+constexpr std::size_t secondHalfOffset = 262144; // Dual Mono: right file's bytes
 constexpr std::size_t stagingBytes = 2 * secondHalfOffset;
 
 // Room for the staged blocks' bytes plus the one byte a 24-bit store writes past them.
@@ -283,7 +284,7 @@ bool OutputConverter::stageBlock(const WorkFrame* source, std::uint64_t frameCou
     convertWorkFrames(source, next, frameCount - next, false);
     directCount = 0;
     stagedFrames += frameCount;
-    ++stagedBlockCount;
+    stagedBlockFrames[stagedBlockCount++] = frameCount;
     return true;
 }
 
@@ -388,6 +389,7 @@ bool OutputConverter::writeStaged()
     if (segment == nullptr || segment->take == nullptr)
         return false;
     const std::uint64_t byteCount = std::uint64_t(outputFrameBytes) * stagedFrames;
+    const std::size_t blockCount = stagedBlockCount;
     stagedFrames = 0;
     stagedBlockCount = 0;
     if (byteCount == 0)
@@ -396,8 +398,32 @@ bool OutputConverter::writeStaged()
         return segment->take->writeSamples(staging.get(), byteCount);
     if (segment->secondTake == nullptr)
         return false;
-    return segment->take->writeSamples(staging.get(), byteCount) &&
-           segment->secondTake->writeSamples(staging.get() + secondHalfOffset, byteCount);
+    const std::uint64_t leftFramesBefore = segment->take->dataSize() / outputFrameBytes;
+    if (!segment->take->writeSamples(staging.get(), byteCount)) {
+        keepRightInStep(leftFramesBefore, blockCount);
+        return false;
+    }
+    return segment->secondTake->writeSamples(staging.get() + secondHalfOffset, byteCount);
+}
+
+// When the left file fails part-way through the staged blocks, the right file still gets the
+// blocks before the one the left stopped in, as writing block by block would have left it, so
+// that both are cut back to the same whole blocks.
+void OutputConverter::keepRightInStep(std::uint64_t leftFramesBefore, std::size_t blockCount)
+{
+    const int leftError = errno; // the failure reported is the left file's
+    std::uint64_t onDisk = 0;
+    if (segment->take->framesOnDisk(onDisk)) {
+        const std::uint64_t reached = onDisk > leftFramesBefore ? onDisk - leftFramesBefore : 0;
+        std::uint64_t before = 0; // frames of the blocks wholly before the failed one
+        for (std::size_t k = 0; k + 1 < blockCount && before + stagedBlockFrames[k] <= reached;
+             ++k)
+            before += stagedBlockFrames[k];
+        if (before > 0)
+            (void)segment->secondTake->writeSamples(staging.get() + secondHalfOffset,
+                                                    before * outputFrameBytes);
+    }
+    errno = leftError;
 }
 
 void OutputConverter::closeOutputs()

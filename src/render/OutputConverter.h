@@ -34,7 +34,7 @@ public:
     bool bindOutput(TimelineSegment* outputSegment);
     /// Blocks that can wait in the buffer to go out in one write call per file: a write of
     /// a few dozen KiB costs nearly what one twice its size does.
-    static constexpr std::size_t maxStagedBlocks = 2;
+    static constexpr std::size_t maxStagedBlocks = 4;
 
     /// Converts `frameCount` (at most 16384) frames and writes them together with any staged
     /// blocks; false when not bound, the width is neither 16 nor 24, or a write failed.
@@ -44,7 +44,9 @@ public:
     /// maxStagedBlocks are staged already.
     bool stageBlock(const WorkFrame* source, std::uint64_t frameCount);
     /// Writes every staged frame to the file(s), left file first, and empties the stage (also
-    /// when a write fails). True when nothing was staged.
+    /// when a write fails; a right file then holds the staged blocks before the one the left
+    /// failed in, as writing each block in turn would have left it). True when nothing was
+    /// staged.
     bool writeStaged();
     /// Blocks converted but not yet written.
     std::size_t stagedBlocks() const noexcept { return stagedBlockCount; }
@@ -82,6 +84,7 @@ private:
     bool sameLayout(const WaveFormat& source) const noexcept;
     std::uint8_t* spanStart(std::uint64_t blockOffset) noexcept;
     void recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept;
+    void keepRightInStep(std::uint64_t leftFramesBefore, std::size_t blockCount);
     void convertWorkFrames(const WorkFrame* source, std::uint64_t first,
                            std::uint64_t frameCount, bool keepNextFrame) noexcept;
 
@@ -95,6 +98,7 @@ private:
     std::size_t directCount = 0;
     std::unique_ptr<std::uint8_t[]> staging; // left file's bytes, then the right file's
     std::uint64_t stagedFrames = 0;
+    std::array<std::uint64_t, maxStagedBlocks> stagedBlockFrames{};
     std::size_t stagedBlockCount = 0;
 };
 
