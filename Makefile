@@ -84,7 +84,7 @@ screenshot: demo
 
 bench: deps
 	cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTABRIX_BUILD_APP=OFF
-	cmake --build build-release -j $(JOBS)
+	cmake --build build-release -j $(JOBS) --target LoadBench RenderBench
 	build-release/bench/LoadBench
 	build-release/bench/RenderBench
 

@@ -262,26 +262,28 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
 
     std::uint64_t blocksWritten = 0;
     SamplePos position = from;
-    while (position < to && !cancelRequested.load()) {
+    bool failed = false;
+    while (!failed && position < to && !cancelRequested.load()) {
         const SamplePos previous = position;
         if (!renderState.renderBlock(takeTimeline.get(), position,
                                      static_cast<std::int8_t>(fadeRateCode))) {
-            noteReadFailure(); // the block is not written: the output ends before it
+            // The staged blocks before it still go out; this one is not written.
+            if (writeStagedBlocks(progressPercent, step, blocksWritten))
+                noteReadFailure();
+            failed = true;
             break;
         }
         const std::uint64_t frameCount = std::min(position, to) - previous;
-        const auto leftBytes = outputFile1->dataSize();
         errno = 0;
-        if (!outputConverter.convertBlock(renderState.frames(), frameCount)) {
-            // The left file is written first; if it took the block, the right one failed.
-            const bool leftFailed = outputFile1->dataSize() == leftBytes || !outputFile2;
-            noteWriteFailure(leftFailed ? *outputFile1 : *outputFile2, errno);
-            break;
+        if (!outputConverter.stageBlock(renderState.frames(), frameCount)) {
+            noteWriteFailure(*outputFile1, errno);
+            failed = true;
+        } else if (outputConverter.stagedBlocks() == OutputConverter::maxStagedBlocks) {
+            failed = !writeStagedBlocks(progressPercent, step, blocksWritten);
         }
-        if (++blocksWritten % headerUpdateBlocks == 0 && !updateOutputHeaders())
-            break;
-        progressPercent.store(progressPercent.load() + step);
     }
+    if (!failed) // the last block, or the one rendered before a cancel
+        (void)writeStagedBlocks(progressPercent, step, blocksWritten);
     closeOutputFiles();
     outputConverter.closeOutputs();
     outputSegment.reset();
@@ -291,6 +293,32 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
     }
     renderState.resetRender();
     return failure.kind == FailureKind::None;
+}
+
+// Header updates fall between two write calls, at the same block counts as if every block
+// went out on its own.
+static_assert(ConformProject::headerUpdateBlocks % OutputConverter::maxStagedBlocks == 0);
+
+// Writes the staged blocks, then counts them: one progress step each, and a header update
+// after every headerUpdateBlocks-th. False once a failure is noted.
+bool ConformProject::writeStagedBlocks(std::atomic<double>& progressPercent, double step,
+                                       std::uint64_t& blocksWritten)
+{
+    const std::size_t staged = outputConverter.stagedBlocks();
+    const auto leftBytes = outputFile1->dataSize();
+    errno = 0;
+    if (!outputConverter.writeStaged()) {
+        // The left file is written first; if it took the blocks, the right one failed.
+        const bool leftFailed = outputFile1->dataSize() == leftBytes || !outputFile2;
+        noteWriteFailure(leftFailed ? *outputFile1 : *outputFile2, errno);
+        return false;
+    }
+    for (std::size_t i = 0; i < staged; ++i) {
+        if (++blocksWritten % headerUpdateBlocks == 0 && !updateOutputHeaders())
+            return false;
+        progressPercent.store(progressPercent.load() + step);
+    }
+    return true;
 }
 
 void ConformProject::noteReadFailure()

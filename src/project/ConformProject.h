@@ -91,8 +91,8 @@ public:
     /// Creates the left and right files of a Dual Mono conform. When the right file cannot be
     /// created, the left one just created is removed again.
     bool prepareDualMonoOutput(const std::string& leftPath, const std::string& rightPath);
-    /// Renders the timeline into the prepared output(s), adding to `progressPercent` after
-    /// each block. True when it reached the end or was cancelled; false when nothing was
+    /// Renders the timeline into the prepared output(s), adding to `progressPercent` for
+    /// each block written (blocks go out a few at a time; their steps follow the write). True when it reached the end or was cancelled; false when nothing was
     /// prepared or there was nothing to render, or when a take could not be read or an output
     /// could not be written or closed (`lastFailure` says which). A failed run leaves each
     /// output finalised for exactly the frames on disk: every block before an unreadable take,
@@ -108,6 +108,8 @@ public:
     static constexpr std::uint64_t headerUpdateBlocks = 32;
 
 private:
+    [[nodiscard]] bool writeStagedBlocks(std::atomic<double>& progressPercent, double step,
+                                          std::uint64_t& blocksWritten);
     void noteReadFailure();
     void noteWriteFailure(const BwfFile& failed, int systemError);
     [[nodiscard]] bool updateOutputHeaders();

@@ -2,19 +2,23 @@
 
 #include "audio/ByteOrder.h"
 #include "project/TimelineSegment.h"
+#include "render/FrameShuffle.h"
 #include "render/SegmentReadCache.h"
 
+#include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace tabrix {
 
 namespace {
 
-constexpr std::size_t secondHalfOffset = 65536; // Dual Mono: right file's bytes
+constexpr std::size_t secondHalfOffset = 262144; // Dual Mono: right file's bytes
+constexpr std::size_t stagingBytes = 2 * secondHalfOffset;
 
-// Room for a block's bytes plus the one byte a 24-bit store writes past them.
-static_assert(blockFrames * 6 < SegmentReadCache::bufferBytes);
-static_assert(blockFrames * 3 < secondHalfOffset);
+// Room for the staged blocks' bytes plus the one byte a 24-bit store writes past them.
+static_assert(OutputConverter::maxStagedBlocks * blockFrames * 6 < stagingBytes);
+static_assert(OutputConverter::maxStagedBlocks * blockFrames * 3 < secondHalfOffset);
 
 template <int Bytes> inline std::uint8_t* put(std::uint8_t* into, std::int32_t word) noexcept
 {
@@ -187,15 +191,37 @@ void convertFrames(std::int32_t mode, const std::uint8_t* from, std::uint64_t fr
     }
 }
 
+// The leading frames of a 24-bit stereo span that the byte-shuffle loops convert; 0 for the
+// layouts they don't cover or on a processor without them.
+std::uint64_t shuffledFrames(std::int32_t mode, unsigned bytes, const std::uint8_t* from,
+                             std::uint64_t frameCount, std::uint8_t* into,
+                             std::uint8_t* secondInto) noexcept
+{
+    switch (mode) {
+    case 0: return bytes == 2 ? narrowStereo24(from, frameCount, into) : 0;
+    case 3: return sumStereo24(from, frameCount, bytes, into);
+    case 4: return splitStereo24(from, frameCount, bytes, into, secondInto);
+    default: return 0;
+    }
+}
+
 template <int SourceBytes, int Channels, int Bytes>
 void convertSpan(std::int32_t mode, const std::uint8_t* from, std::uint64_t frameCount,
                  std::uint8_t* into, std::uint8_t* secondInto) noexcept
 {
+    const std::size_t outStep = mode == 0 ? 2 * Bytes : Bytes;
+    if constexpr (SourceBytes == 3 && Channels == 2) {
+        const std::uint64_t done = shuffledFrames(mode, Bytes, from, frameCount, into, secondInto);
+        from += 6 * done;
+        into += outStep * done;
+        if (secondInto != nullptr)
+            secondInto += Bytes * done;
+        frameCount -= done;
+    }
     if (frameCount == 0)
         return;
     const std::uint64_t wide = frameCount - 1;
     convertFrames<SourceBytes, Channels, Bytes, true>(mode, from, wide, into, secondInto);
-    const std::size_t outStep = mode == 0 ? 2 * Bytes : Bytes;
     convertFrames<SourceBytes, Channels, Bytes, false>(
         mode, from + std::size_t(SourceBytes) * Channels * wide, 1, into + outStep * wide,
         secondInto != nullptr ? secondInto + Bytes * wide : nullptr);
@@ -218,9 +244,14 @@ void convertSource(std::int32_t mode, const WaveFormat& source, const std::uint8
 
 bool OutputConverter::bindOutput(TimelineSegment* outputSegment)
 {
-    if (outputSegment == nullptr || outputSegment->take == nullptr ||
-        outputSegment->cache.buffer() == nullptr)
+    if (outputSegment == nullptr || outputSegment->take == nullptr)
         return false;
+    if (staging == nullptr) // kept from run to run: allocated once
+        staging.reset(new (std::nothrow) std::uint8_t[stagingBytes]);
+    if (staging == nullptr)
+        return false;
+    stagedFrames = 0;
+    stagedBlockCount = 0;
     const WaveFormat& format = outputSegment->take->format();
     segment = outputSegment;
     directCount = 0;
@@ -232,10 +263,16 @@ bool OutputConverter::bindOutput(TimelineSegment* outputSegment)
 
 bool OutputConverter::convertBlock(const WorkFrame* source, std::uint64_t frameCount)
 {
+    return stageBlock(source, frameCount) && writeStaged();
+}
+
+bool OutputConverter::stageBlock(const WorkFrame* source, std::uint64_t frameCount)
+{
     if (source == nullptr || segment == nullptr || (width != 16 && width != 24) ||
-        frameCount > blockFrames)
+        frameCount > blockFrames || stagedBlockCount == maxStagedBlocks)
         return false;
-    destination = segment->cache.buffer();
+    const std::size_t bytesPerFile = mode == 4 ? width / 8u : outputFrameBytes;
+    destination = staging.get() + static_cast<std::size_t>(stagedFrames) * bytesPerFile;
     secondDestination = mode == 4 ? destination + secondHalfOffset : nullptr;
     std::uint64_t next = 0; // first frame not yet converted
     for (std::size_t k = 0; k < directCount && next < frameCount; ++k) {
@@ -246,7 +283,9 @@ bool OutputConverter::convertBlock(const WorkFrame* source, std::uint64_t frameC
     }
     convertWorkFrames(source, next, frameCount - next, false);
     directCount = 0;
-    return writeBlock(frameCount);
+    stagedFrames += frameCount;
+    stagedBlockFrames[stagedBlockCount++] = frameCount;
+    return true;
 }
 
 // A 24-bit store spills one byte into the next frame; before a direct span that byte is
@@ -293,7 +332,7 @@ bool OutputConverter::sameLayout(const WaveFormat& source) const noexcept
 std::uint8_t* OutputConverter::spanStart(std::uint64_t blockOffset) noexcept
 {
     const std::size_t bytesPerFile = mode == 4 ? width / 8u : outputFrameBytes;
-    return segment->cache.buffer() + static_cast<std::size_t>(blockOffset) * bytesPerFile;
+    return staging.get() + static_cast<std::size_t>(stagedFrames + blockOffset) * bytesPerFile;
 }
 
 void OutputConverter::recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
@@ -345,17 +384,46 @@ void OutputConverter::keepDirect(std::uint64_t blockOffset, std::uint64_t frameC
     recordSpan(blockOffset, frameCount);
 }
 
-bool OutputConverter::writeBlock(std::uint64_t frameCount)
+bool OutputConverter::writeStaged()
 {
     if (segment == nullptr || segment->take == nullptr)
         return false;
-    const std::uint64_t byteCount = std::uint64_t(outputFrameBytes) * frameCount;
+    const std::uint64_t byteCount = std::uint64_t(outputFrameBytes) * stagedFrames;
+    const std::size_t blockCount = stagedBlockCount;
+    stagedFrames = 0;
+    stagedBlockCount = 0;
+    if (byteCount == 0)
+        return true;
     if (mode != 4)
-        return segment->take->writeSamples(destination, byteCount);
+        return segment->take->writeSamples(staging.get(), byteCount);
     if (segment->secondTake == nullptr)
         return false;
-    return segment->take->writeSamples(destination, byteCount) &&
-           segment->secondTake->writeSamples(secondDestination, byteCount);
+    const std::uint64_t leftFramesBefore = segment->take->dataSize() / outputFrameBytes;
+    if (!segment->take->writeSamples(staging.get(), byteCount)) {
+        keepRightInStep(leftFramesBefore, blockCount);
+        return false;
+    }
+    return segment->secondTake->writeSamples(staging.get() + secondHalfOffset, byteCount);
+}
+
+// When the left file fails part-way through the staged blocks, the right file still gets the
+// blocks before the one the left stopped in, as writing block by block would have left it, so
+// that both are cut back to the same whole blocks.
+void OutputConverter::keepRightInStep(std::uint64_t leftFramesBefore, std::size_t blockCount)
+{
+    const int leftError = errno; // the failure reported is the left file's
+    std::uint64_t onDisk = 0;
+    if (segment->take->framesOnDisk(onDisk)) {
+        const std::uint64_t reached = onDisk > leftFramesBefore ? onDisk - leftFramesBefore : 0;
+        std::uint64_t before = 0; // frames of the blocks wholly before the failed one
+        for (std::size_t k = 0; k + 1 < blockCount && before + stagedBlockFrames[k] <= reached;
+             ++k)
+            before += stagedBlockFrames[k];
+        if (before > 0)
+            (void)segment->secondTake->writeSamples(staging.get() + secondHalfOffset,
+                                                    before * outputFrameBytes);
+    }
+    errno = leftError;
 }
 
 void OutputConverter::closeOutputs()
@@ -367,6 +435,8 @@ void OutputConverter::closeOutputs()
     if (mode == 4 && segment->secondTake != nullptr)
         segment->secondTake->close();
     segment = nullptr; // the output segment is released after the run
+    stagedFrames = 0;
+    stagedBlockCount = 0;
 }
 
 } // namespace tabrix

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 namespace tabrix {
 
@@ -31,11 +32,24 @@ class OutputConverter {
 public:
     /// False when `outputSegment` is none or has no file.
     bool bindOutput(TimelineSegment* outputSegment);
-    /// Converts `frameCount` (at most 16384) frames and writes them; false when not bound, the
-    /// width is neither 16 nor 24, or a write failed.
+    /// Blocks that can wait in the buffer to go out in one write call per file: a write of
+    /// a few dozen KiB costs nearly what one twice its size does.
+    static constexpr std::size_t maxStagedBlocks = 4;
+
+    /// Converts `frameCount` (at most 16384) frames and writes them together with any staged
+    /// blocks; false when not bound, the width is neither 16 nor 24, or a write failed.
     bool convertBlock(const WorkFrame* source, std::uint64_t frameCount);
-    /// Writes `frameCount` converted frames to the file(s).
-    bool writeBlock(std::uint64_t frameCount);
+    /// Converts `frameCount` (at most 16384) frames into the buffer after the staged ones,
+    /// without writing; false when not bound, the width is neither 16 nor 24, or
+    /// maxStagedBlocks are staged already.
+    bool stageBlock(const WorkFrame* source, std::uint64_t frameCount);
+    /// Writes every staged frame to the file(s), left file first, and empties the stage (also
+    /// when a write fails; a right file then holds the staged blocks before the one the left
+    /// failed in, as writing each block in turn would have left it). True when nothing was
+    /// staged.
+    bool writeStaged();
+    /// Blocks converted but not yet written.
+    std::size_t stagedBlocks() const noexcept { return stagedBlockCount; }
 
     /// True when bound and `source` (16- or 24-bit integer samples, mono or stereo) can be
     /// converted straight from its bytes by `convertDirect`.
@@ -70,6 +84,7 @@ private:
     bool sameLayout(const WaveFormat& source) const noexcept;
     std::uint8_t* spanStart(std::uint64_t blockOffset) noexcept;
     void recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept;
+    void keepRightInStep(std::uint64_t leftFramesBefore, std::size_t blockCount);
     void convertWorkFrames(const WorkFrame* source, std::uint64_t first,
                            std::uint64_t frameCount, bool keepNextFrame) noexcept;
 
@@ -81,6 +96,10 @@ private:
     std::uint16_t outputFrameBytes = 0;
     std::array<DirectSpan, maxDirectSpans> directSpans{};
     std::size_t directCount = 0;
+    std::unique_ptr<std::uint8_t[]> staging; // left file's bytes, then the right file's
+    std::uint64_t stagedFrames = 0;
+    std::array<std::uint64_t, maxStagedBlocks> stagedBlockFrames{};
+    std::size_t stagedBlockCount = 0;
 };
 
 } // namespace tabrix
