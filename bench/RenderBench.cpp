@@ -7,8 +7,8 @@
 // folder and reads it once so that every step runs from the page cache. Each round then times a
 // plain copy, all ten width x mode conforms (in an order that rotates from round to round) and
 // the plain copy again; a conform's ratio is its time over the mean of its round's two copies.
-// The copy goes through buffered streams, as the conform's own reads and writes do; an
-// unbuffered copy is timed too and shown against it.
+// The copy reads through a buffered stream, as the conform does; the conform writes its output
+// unbuffered, a few blocks per call, so an unbuffered copy is timed too and shown against it.
 // Last, a 4-hour project of 2000 takes shows time and memory at that scale.
 #include "project/ConformProject.h"
 
