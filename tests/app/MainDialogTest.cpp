@@ -164,6 +164,22 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
     EXPECT_EQ(readFile(take), takeBefore);
 }
 
+// A folder of takes without "Audio Files" is itself the take folder; a folder inside it is not.
+TEST(ConformCommand, RefusesOutputsInAPlainTakeFolder)
+{
+    TempDir dir;
+    dir.write("Card/A001.wav", takeBytes({.timeReference = 48000, .data = Bytes(12)}));
+    ConformProject project;
+    ASSERT_TRUE(project.load(utf8FromPath(dir.path() / "Card")));
+    const auto refusal = [&](const std::filesystem::path& left) {
+        return refuseOutputs(project, {utf8FromPath(left), "", false, 12}, [](const std::string&) {
+            return VolumeSpace{1ull << 50, 1ull << 50};
+        });
+    };
+    EXPECT_TRUE(refusal(dir.path() / "Card" / "day.wav").has_value());
+    EXPECT_EQ(refusal(dir.path() / "Card" / "mix" / "day.wav"), std::nullopt);
+}
+
 TEST(ProblemText, PutsRejectionsAndFailuresIntoWords)
 {
     // Other rejections are spelt out where skipped files are listed.
