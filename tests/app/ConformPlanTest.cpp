@@ -33,13 +33,18 @@ std::string writePlanProject(const TempDir& dir)
     return utf8FromPath(dir.path() / "P");
 }
 
-} // namespace
-
-TEST(ConformPlan, OneBlockPerSegmentColouredByRecordingWithFadesAtSplices)
-{
+// The plan of that project, loaded once per test.
+class ConformPlanOf : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(project.load(writePlanProject(dir))); }
     TempDir dir;
     ConformProject project;
-    ASSERT_TRUE(project.load(writePlanProject(dir)));
+};
+
+} // namespace
+
+TEST_F(ConformPlanOf, OneBlockPerSegmentColouredByRecordingWithFadesAtSplices)
+{
     const ConformPlan plan = ConformPlan::of(project);
 
     struct Expected { const char* take; std::uint64_t start, end, source; std::size_t recording;
@@ -78,11 +83,8 @@ TEST(ConformPlan, OneBlockPerSegmentColouredByRecordingWithFadesAtSplices)
     EXPECT_EQ(plan.end(), tenOClock + 23000);
 }
 
-TEST(ConformPlan, FindsTheBlockUnderAPositionAndDescribesIt)
+TEST_F(ConformPlanOf, FindsTheBlockUnderAPositionAndDescribesIt)
 {
-    TempDir dir;
-    ConformProject project;
-    ASSERT_TRUE(project.load(writePlanProject(dir)));
     const ConformPlan plan = ConformPlan::of(project);
     const std::pair<std::uint64_t, std::optional<std::size_t>> hits[] = {
         {0, 0}, {2999, 0}, {3000, 1}, {9000, std::nullopt}, {9999, std::nullopt},
@@ -97,11 +99,8 @@ TEST(ConformPlan, FindsTheBlockUnderAPositionAndDescribesIt)
     EXPECT_DOUBLE_EQ(plan.fractionOf(0), 0.0);
 }
 
-TEST(ConformPlan, RulerMarksRoundClockTimesAtTheFinestSpacingThatFits)
+TEST_F(ConformPlanOf, RulerMarksRoundClockTimesAtTheFinestSpacingThatFits)
 {
-    TempDir dir;
-    ConformProject project;
-    ASSERT_TRUE(project.load(writePlanProject(dir)));
     const ConformPlan plan = ConformPlan::of(project); // 10:00:00.00 to 10:00:00.479
     struct Case { std::size_t maxTicks; std::vector<std::string> labels; };
     const Case cases[] = {

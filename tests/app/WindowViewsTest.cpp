@@ -159,10 +159,8 @@ TEST(PlanStrip, PaintsOneBlockPerSegmentInItsRecordingsColour)
     const ConformPlan& plan = strip->plan();
     ASSERT_EQ(plan.segments().size(), 4u);
     ASSERT_EQ(strip->paintedBlocks().size(), 4);
-    const char* names[] = {"A.wav", "B.wav", "A.wav", "C.wav"};
     for (int i = 0; i < 4; ++i) {
         const PlanSegment& segment = plan.segments()[std::size_t(i)];
-        EXPECT_EQ(segment.takeName, names[i]);
         const QRectF block = strip->paintedBlocks()[i];
         const QPoint probe = (QPointF(block.center().x(), block.bottom() - 3) *
                               image.devicePixelRatio()).toPoint();
@@ -170,8 +168,6 @@ TEST(PlanStrip, PaintsOneBlockPerSegmentInItsRecordingsColour)
         EXPECT_EQ(image.pixelColor(probe), QColor(c.red, c.green, c.blue)) << i;
         EXPECT_EQ(strip->segmentAtX(block.center().x()), i);
     }
-    EXPECT_EQ(plan.segments()[0].colour, plan.segments()[3].colour); // one recording
-    EXPECT_NE(plan.segments()[0].colour, plan.segments()[1].colour);
     EXPECT_EQ(strip->segmentAtX((strip->paintedBlocks()[2].right() +
                                  strip->paintedBlocks()[3].left()) / 2), -1); // the gap
     EXPECT_EQ(view.takesLine()->text(), "3 takes, 0 skipped");

@@ -43,29 +43,6 @@ TEST(OriginationText, AcceptsAnyNonDigitSeparator)
     }
 }
 
-// Inserted so that neither the insertion order nor the names give the recording order.
-TEST(OriginationText, TakesSortByRecordingTimeWhateverTheSeparators)
-{
-    struct Row { const char* name; const char* date; const char* time; };
-    constexpr Row rows[] = {
-        {"d", "2019.01.02", "09.00.00"}, {"b", "2019:01:01", "13:36:16"},
-        {"undated", "01 Jan 19 ", "10:00:00"}, {"e", "2019_01_02", "09_00_01"},
-        {"a", "2019/01/01", "08/00/00"}, {"c", "2019 01 01", "23 59 59"},
-    };
-    TempDir dir;
-    TakeList list;
-    for (const Row& r : rows) {
-        dir.write(r.name, takeBytes({.date = r.date, .time = r.time, .data = Bytes(12)}));
-        auto take = std::make_unique<Take>(dir.path(), r.name);
-        ASSERT_TRUE(take->parse());
-        list.insertSorted(std::move(take));
-    }
-    std::string order;
-    for (const Take* t = list.head(); t != nullptr; t = TakeList::nextOf(t))
-        order += t->path().filename().string() + " ";
-    EXPECT_EQ(order, "undated a b c d e ");
-}
-
 namespace {
 
 // Stereo 24-bit: 6-byte frames. `audio` holds two frames and a 4-byte partial one.
@@ -185,30 +162,37 @@ TEST(PowerLossTake, PlaysEveryWholeFrameToTheEndOfTheFile)
         expectTake(c.name, c.file, c.problem, c.dataBytes);
 }
 
-// Positions and sizes past 4 GiB must not pass through 32 bits. The file is sparse.
-TEST(Rf64Take, ReadsPastFourGiB)
+// Positions and sizes past 2 and 4 GiB must not pass through 32 bits. The files are sparse.
+TEST(LargeTake, ReadsPastTwoAndFourGiB)
 {
-    constexpr std::uint64_t dataBytes = 0x1'4000'0000ull; // 5 GiB
-    constexpr std::uint64_t mark = 0x1'0000'0000ull + 12;
-    const Bytes head = withRiffId(RiffBuilder{}
-                                      .chunk("ds64", ds64Body(0, dataBytes, dataBytes / 4))
-                                      .chunk("fmt ", fmtBody({.channels = 2, .bits = 16}))
-                                      .chunkDeclaring("data", sizeInDs64, {})
-                                      .bytes(),
-                                  "RF64");
-    TempDir dir;
-    const auto path = dir.write("big.wav", head);
-    std::error_code error;
-    std::filesystem::resize_file(path, head.size() + dataBytes, error);
-    if (error)
-        GTEST_SKIP() << "no 5 GiB sparse file here: " << error.message();
-    std::fstream(path, std::ios::in | std::ios::out | std::ios::binary)
-        .seekp(std::streamoff(head.size() + mark)).put(char(0xA5));
-    Take take(dir.path(), "big.wav");
-    ASSERT_TRUE(take.parse());
-    EXPECT_EQ(take.dataSize(), dataBytes);
-    std::array<std::uint8_t, 2> into{9, 9};
-    std::uint64_t bytesRead = 0;
-    ASSERT_TRUE(take.readSamples(into.data(), mark - 1, 2, bytesRead));
-    EXPECT_EQ(into, (std::array<std::uint8_t, 2>{0, 0xA5})); // a sparse zero, then the mark
+    struct Case { const char* name; Bytes head; std::uint64_t dataBytes, mark; };
+    const Case cases[] = {
+        {"WAVE", RiffBuilder{}.chunk("fmt ", fmtBody({.bits = 16}))
+                     .chunkDeclaring("data", 0xFFFF'0000u, {}).bytes(),
+         0xFFFF'0000u, 0x8000'0000ull + 12},
+        {"RF64", withRiffId(RiffBuilder{}
+                                .chunk("ds64", ds64Body(0, 0x1'4000'0000ull, 0x5000'0000ull))
+                                .chunk("fmt ", fmtBody({.channels = 2, .bits = 16}))
+                                .chunkDeclaring("data", sizeInDs64, {})
+                                .bytes(), "RF64"),
+         0x1'4000'0000ull, 0x1'0000'0000ull + 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto path = dir.write("big.wav", c.head);
+        std::error_code error;
+        std::filesystem::resize_file(path, c.head.size() + c.dataBytes, error);
+        if (error)
+            GTEST_SKIP() << "no large sparse file here: " << error.message();
+        std::fstream(path, std::ios::in | std::ios::out | std::ios::binary)
+            .seekp(std::streamoff(c.head.size() + c.mark)).put(char(0xA5));
+        Take take(dir.path(), "big.wav");
+        ASSERT_TRUE(take.parse());
+        EXPECT_EQ(take.dataSize(), c.dataBytes);
+        std::array<std::uint8_t, 2> into{9, 9};
+        std::uint64_t bytesRead = 0;
+        ASSERT_TRUE(take.readSamples(into.data(), c.mark - 1, 2, bytesRead));
+        EXPECT_EQ(into, (std::array<std::uint8_t, 2>{0, 0xA5})); // a sparse zero, then the mark
+    }
 }

@@ -95,28 +95,24 @@ TEST(Rf64Output, FormIsChosenByThePlannedSizeAndHeaderHoldsEachFieldAtItsOffset)
         Bytes riff = readFile(dir.path() / "riff.wav");
         std::copy_n(&file[48 + 328], 18, &riff[12 + 328]); // the two files' creation stamps
         EXPECT_TRUE(std::equal(&file[48], &file[974], &riff[12]));
-    }
-}
-
-TEST(Rf64Output, ReadsBackAsATakeAndInTheSoundFileLibrary)
-{
-    TempDir dir;
-    writeOutput(dir, maxRiffDataBytes + 1, 9);
-    Take take(dir.path(), "out.wav");
-    ASSERT_TRUE(take.parse());
-    EXPECT_EQ(take.dataSize(), 9u);
-    EXPECT_EQ(take.timeReference(), timeReference);
-
+        if (c.written == 0)
+            continue;
+        Take take(dir.path(), "out.wav");
+        ASSERT_TRUE(take.parse());
+        EXPECT_EQ(take.dataSize(), c.written);
+        EXPECT_EQ(take.timeReference(), timeReference);
 #if TABRIX_TEST_SNDFILE
-    SoundFile file(dir.path() / "out.wav");
-    ASSERT_NE(file.handle, nullptr) << sf_strerror(nullptr);
-    EXPECT_EQ(file.info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_RF64);
-    EXPECT_EQ(file.info.frames, 3);
-    SF_BROADCAST_INFO bext{};
-    ASSERT_EQ(sf_command(file.handle.get(), SFC_GET_BROADCAST_INFO, &bext, sizeof bext), SF_TRUE);
-    EXPECT_EQ(bext.time_reference_low, 5u);
-    EXPECT_EQ(bext.time_reference_high, 1u);
+        SoundFile read(dir.path() / "out.wav");
+        ASSERT_NE(read.handle, nullptr) << sf_strerror(nullptr);
+        EXPECT_EQ(read.info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_RF64);
+        EXPECT_EQ(read.info.frames, 3);
+        SF_BROADCAST_INFO bext{};
+        ASSERT_EQ(sf_command(read.handle.get(), SFC_GET_BROADCAST_INFO, &bext, sizeof bext),
+                  SF_TRUE);
+        EXPECT_EQ(bext.time_reference_low, 5u);
+        EXPECT_EQ(bext.time_reference_high, 1u);
 #endif
+    }
 }
 
 #if TABRIX_TEST_SNDFILE

@@ -91,26 +91,19 @@ class ConformRunnerTest : public ::testing::Test {
     std::string project = writeProject(dir.path() / "P", demoLikeTakes());
 };
 
-TEST_F(ConformRunnerTest, RefusesWithoutFreeSpaceAndWritesNothing)
+// A refusal or an early cancel leaves nothing behind.
+TEST_F(ConformRunnerTest, RefusalAndCancelBeforeTheRunWriteNothing)
 {
-    ConformEnvironment environment;
-    environment.volumeSpace = [](const std::string&) {
+    ConformEnvironment noSpace, cancelled;
+    noSpace.volumeSpace = [](const std::string&) {
         return std::optional<VolumeSpace>(VolumeSpace{1'000'000, 1000});
     };
-    ConformRunner runner(environment);
-    const JobResult result = runner.conform(job("out.wav"));
-    EXPECT_EQ(result.status, Refused);
-    EXPECT_EQ(result.message, "Insufficient space to create file. " + utf8FromPath(dir.path()) +
-                                  " needs 1.80 MB but has 1.00 KB free.");
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.wav"));
-}
-
-TEST_F(ConformRunnerTest, CancelBeforeTheRunWritesNothing)
-{
-    ConformEnvironment environment;
-    environment.cancelled = [] { return true; };
-    ConformRunner runner(environment);
-    EXPECT_EQ(runner.conform(job("out.wav")).status, Cancelled);
+    cancelled.cancelled = [] { return true; };
+    const JobResult refused = ConformRunner(noSpace).conform(job("out.wav"));
+    EXPECT_EQ(refused.status, Refused);
+    EXPECT_EQ(refused.message, "Insufficient space to create file. " + utf8FromPath(dir.path()) +
+                                   " needs 1.80 MB but has 1.00 KB free.");
+    EXPECT_EQ(ConformRunner(cancelled).conform(job("out.wav")).status, Cancelled);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.wav"));
 }
 

@@ -132,24 +132,6 @@ Bytes withoutOriginationStamp(const std::filesystem::path& file)
     return bytes;
 }
 
-std::vector<std::string> csvFields(const std::string& line)
-{
-    std::vector<std::string> fields(1);
-    bool inQuotes = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (inQuotes && c == '"' && i + 1 < line.size() && line[i + 1] == '"')
-            fields.back() += line[++i];
-        else if (c == '"')
-            inQuotes = !inQuotes;
-        else if (c == ',' && !inQuotes)
-            fields.emplace_back();
-        else
-            fields.back() += c;
-    }
-    return fields;
-}
-
 std::vector<std::string> linesOf(const std::string& text)
 {
     std::vector<std::string> lines;

@@ -47,8 +47,6 @@ void conformWithLibrary(const std::string& folder, bool bits24, int channelMode,
 /// The file's bytes with the origination date and time (file offsets 340..357) blanked.
 Bytes withoutOriginationStamp(const std::filesystem::path& file);
 
-/// Splits one CSV line into fields, undoing quotes.
-std::vector<std::string> csvFields(const std::string& line);
 
 /// The lines of `text`, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);

@@ -106,17 +106,24 @@ std::vector<ProjectTake> takesWithSkippedFiles()
     return takes;
 }
 
-TEST(CommandLineSummary, ListsSkippedFilesWithTheirReasons)
+std::vector<ProjectTake> mixedRateTakes()
+{
+    return {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
+            rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)};
+}
+
+TEST(CommandLineSummary, ListsSkippedFilesAndJsonCarriesTakesInTakeListOrder)
 {
     TempDir dir;
     const std::string project = writeProject(dir.path() / "P", takesWithSkippedFiles());
     writeFile(dir.path() / "P" / "Audio Files" / "notes.wav", Bytes{'h', 'i'});
     writeFile(dir.path() / "P" / "Audio Files" / "mp3.wav",
               RiffBuilder{}.chunk("fmt ", fmtBody({.tag = 85})).chunk("data", Bytes(8)).bytes());
+    const std::string notWave = rejectionText({TakeProblem::NotWave, 0});
 
     ConformProject library;
     ASSERT_TRUE(library.load(project));
-    const ProgramRun run = runTabrix({"summary", project}, dir.path());
+    ProgramRun run = runTabrix({"summary", project}, dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
     std::vector<std::string> lines = linesOf(run.out);
     ASSERT_EQ(lines.size(), 3u) << run.out;
@@ -124,18 +131,11 @@ TEST(CommandLineSummary, ListsSkippedFilesWithTheirReasons)
     // Listing order is the directory's; compare as a set.
     const std::set<std::string> skipped(lines.begin() + 1, lines.end());
     EXPECT_EQ(skipped, (std::set<std::string>{
-                           "skipped: notes.wav: " + rejectionText({TakeProblem::NotWave, 0}),
+                           "skipped: notes.wav: " + notWave,
                            "skipped: mp3.wav: " + rejectionText({TakeProblem::Compressed, 85})}));
-}
 
-TEST(CommandLineSummary, JsonCarriesTakesInTakeListOrder)
-{
-    TempDir dir;
-    const std::string project = writeProject(dir.path() / "P", takesWithSkippedFiles());
-    writeFile(dir.path() / "P" / "Audio Files" / "notes.wav", Bytes{'h', 'i'});
-
-    const ProgramRun run =
-        runTabrix({"summary", project, "--json", "--channels", "sum", "--width", "16"}, dir.path());
+    run = runTabrix({"summary", project, "--json", "--channels", "sum", "--width", "16"},
+                    dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     const json summary = json::parse(run.out);
     std::set<std::string> keys;
@@ -145,8 +145,6 @@ TEST(CommandLineSummary, JsonCarriesTakesInTakeListOrder)
               (std::set<std::string>{"loaded", "sampleRate", "rateMismatch", "fadeRate", "start",
                                      "end", "outputBytes", "summary", "takes", "skipped"}));
     EXPECT_EQ(summary["loaded"], true);
-    EXPECT_EQ(summary["sampleRate"], 48000);
-    EXPECT_EQ(summary["rateMismatch"], false);
     EXPECT_EQ(summary["fadeRate"], 16);
     EXPECT_EQ(summary["start"], "10:00:00.00");
     EXPECT_EQ(summary["end"], "10:00:00.10"); // 5100 frames after ten
@@ -162,21 +160,18 @@ TEST(CommandLineSummary, JsonCarriesTakesInTakeListOrder)
     EXPECT_EQ(takes[1]["recorded"], "2024-05-01 09:30:00");
     EXPECT_EQ(takes[1]["timeReference"], tenOClock);
     EXPECT_EQ(takes[1]["frames"], 960);
-    EXPECT_EQ(takes[1]["channels"], 2);
-    EXPECT_EQ(takes[1]["bits"], 24);
-    EXPECT_EQ(takes[1]["sampleRate"], 48000);
     EXPECT_EQ(takes[2]["file"], "late.wav");
-    ASSERT_EQ(summary["skipped"].size(), 1u);
-    EXPECT_EQ(summary["skipped"][0]["file"], "notes.wav");
-    EXPECT_EQ(summary["skipped"][0]["reason"], rejectionText({TakeProblem::NotWave, 0}));
+    ASSERT_EQ(summary["skipped"].size(), 2u);
+    const json& notes = summary["skipped"][summary["skipped"][0]["file"] == "notes.wav" ? 0 : 1];
+    EXPECT_EQ(notes["file"], "notes.wav");
+    EXPECT_EQ(notes["reason"], notWave);
 }
 
 TEST(CommandLineSummary, ProjectsThatCantBeConformedEndWithStatus3)
 {
     TempDir dir;
     const std::string mixed =
-        writeProject(dir.path() / "Mixed", {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
-                                            rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)});
+        writeProject(dir.path() / "Mixed", mixedRateTakes());
     const std::string empty = writeProject(dir.path() / "Empty", {});
 
     ConformProject library;
@@ -209,27 +204,12 @@ TEST(CommandLinePlan, CsvRowsFollowTheTimeline)
 {
     TempDir dir;
     const std::string project = writeProject(dir.path() / "P", demoLikeTakes());
-    ConformProject library;
-    ASSERT_TRUE(library.load(project));
-
     const ProgramRun run = runTabrix({"plan", project, "--csv"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> lines = linesOf(run.out);
-    ASSERT_FALSE(lines.empty());
+    ASSERT_EQ(lines.size(), 1u + 9u) << run.out; // header and segments; gaps have no row
     EXPECT_EQ(lines[0], "take,start,end,source_offset,start_time,end_time");
-    std::size_t row = 1;
-    for (const TimelineSegment* s = library.timeline()->first(); s; s = s->next, ++row) {
-        ASSERT_LT(row, lines.size());
-        const std::vector<std::string> fields = csvFields(lines[row]);
-        ASSERT_EQ(fields.size(), 6u) << lines[row];
-        EXPECT_EQ(fields[0], utf8FromPath(s->take->path().filename()));
-        EXPECT_EQ(fields[1], std::to_string(s->start));
-        EXPECT_EQ(fields[2], std::to_string(s->end));
-        EXPECT_EQ(fields[3], std::to_string(s->sourceOffset));
-    }
-    EXPECT_EQ(row, lines.size());
-
-    // Spot checks that don't lean on the library: the split, the quoted name, the gap.
+    // The split, the quoted name, the gap.
     const std::vector<std::string> expected{
         "Scene 1 Take 1.wav,1728000000,1728036000,0,10:00:00.00,10:00:00.75",
         "Scene 1 Take 2.wav,1728036000,1728040000,0,10:00:00.75,10:00:00.83",
@@ -239,8 +219,8 @@ TEST(CommandLinePlan, CsvRowsFollowTheTimeline)
     };
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(lines[i + 1], expected[i]);
-    ASSERT_GT(lines.size(), 9u);
-    EXPECT_EQ(csvFields(lines[9])[3], "20000"); // Scene 3 Take 1 after the mono take
+    EXPECT_EQ(lines[9], // Scene 3 Take 1 after the mono take
+              "Scene 3 Take 1.wav,1728260000,1728300000,20000,10:00:05.41,10:00:06.25");
 }
 
 TEST(CommandLinePlan, TableShowsSegmentsAndGaps)
@@ -300,7 +280,7 @@ TEST_P(CommandLineConform, WritesWhatTheLibraryWrites)
 INSTANTIATE_TEST_SUITE_P(EachMode, CommandLineConform,
                          ::testing::Values(ModeCase{"stereo", 0, "24"}, ModeCase{"left", 1, "16"},
                                            ModeCase{"right", 2, "24"}, ModeCase{"sum", 3, "16"},
-                                           ModeCase{"dual", 4, "24"}, ModeCase{"dual", 4, "16"}),
+                                           ModeCase{"dual", 4, "16"}),
                          [](const auto& info) {
                              return std::string(info.param.channels) + info.param.width;
                          });
@@ -328,8 +308,7 @@ TEST(CommandLineRefusals, EachRefusalKeepsTheDiskAsItWas)
     TempDir dir;
     const std::string project = writeProject(dir.path() / "P", demoLikeTakes());
     const std::string mixed =
-        writeProject(dir.path() / "Mixed", {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
-                                            rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)});
+        writeProject(dir.path() / "Mixed", mixedRateTakes());
     const std::string empty = writeProject(dir.path() / "Empty", {});
     const std::string existing = utf8FromPath(dir.path() / "existing.wav");
     writeFile(pathFromUtf8(existing), Bytes{'k', 'e', 'e', 'p'});
@@ -383,8 +362,7 @@ TEST(CommandLineBatch, GoesOnPastABadProjectAndEndsWithTheWorstStatus)
     TempDir dir;
     const std::string good1 = writeProject(dir.path() / "Day 1", demoLikeTakes());
     const std::string bad =
-        writeProject(dir.path() / "Day 2", {rampTake("a.wav", 0, 100, 1, "10:00:00", -1, 48000),
-                                            rampTake("b.wav", 200, 100, 1, "10:00:01", -1, 44100)});
+        writeProject(dir.path() / "Day 2", mixedRateTakes());
     const std::string good2 =
         writeProject(dir.path() / "Day 3", {rampTake("x.wav", 480000, 5000, 77, "09:00:00")});
     const auto outFolder = dir.path() / "delivered";

@@ -239,12 +239,10 @@ TEST(ProjectSummary, FadeRateAndClockFollowTheSampleRate)
 {
     struct Case { std::uint32_t rate; SamplePos pos; int fadeRate, hhmmsscc; };
     const Case cases[] = {
-        {44100, 44100ull * 50461 + 22050, 16, 14'01'01'50},
         {87999, 87999ull * 50400, 16, 14'00'00'00},
         {88000, 88000ull * 86400 - 1, 8, 23'59'59'99},
         {175999, 175999ull * 3660 + 1759, 8, 1'01'00'00},
         {176000, 176000ull * 50461 + 1760 * 3 - 1, 4, 14'01'01'02},
-        {192000, 192000ull * 50400, 4, 14'00'00'00},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);
