@@ -409,7 +409,7 @@ bool BwfFile::cutBackTo(std::uint64_t frameCount)
     const std::uint64_t byteCount = frameCount * frameBytes();
     if (fileStream.truncate(dataStartByte + byteCount) != StreamStatus::Ok)
         return false;
-    header.dataSize = static_cast<std::uint32_t>(byteCount); // within what writeSamples allowed
+    header.dataSize = byteCount;
     return fileStream.seekTo(dataStartByte + byteCount) == StreamStatus::Ok;
 }
 
