@@ -1,10 +1,11 @@
 #include "app/OutputChecks.h"
 
 #include "app/MainDialog.h"
-#include "audio/PlatformFs.h"
 #include "audio/TakeList.h"
 #include "audio/Types.h"
 #include "project/ConformProject.h"
+
+#include <vector>
 
 namespace tabrix {
 
@@ -111,14 +112,17 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
         samePath(pathFromUtf8(targets.rightPath), pathFromUtf8(targets.leftPath)))
         return "Files cannot have same name. Left and right would both be " + targets.leftPath +
                ".";
+    const std::vector<const std::string*> outputs =
+        targets.dualMono ? std::vector{&targets.leftPath, &targets.rightPath}
+                         : std::vector{&targets.leftPath};
     // Creating the output truncates it; if it is a take, that take is gone before it is read.
-    for (const std::string* path : {&targets.leftPath, &targets.rightPath})
-        if ((path == &targets.leftPath || targets.dualMono) && isOneOfTheTakes(project, *path))
+    for (const std::string* path : outputs)
+        if (isOneOfTheTakes(project, *path))
             return "Output file cannot be one of the project's takes. " + *path +
                    " would be overwritten before it is read.";
     // The next load would read an output there as the newest take, winning every overlap.
-    for (const std::string* path : {&targets.leftPath, &targets.rightPath})
-        if ((path == &targets.leftPath || targets.dualMono) && isInTakeFolder(project, *path))
+    for (const std::string* path : outputs)
+        if (isInTakeFolder(project, *path))
             return "Output file cannot be saved in the project's take folder. " +
                    utf8FromPath(project.takeFolder()) +
                    " holds the takes; the next load would read " +
@@ -131,15 +135,7 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
 
 std::optional<VolumeSpace> systemVolumeSpace(const std::string& folder)
 {
-    const std::optional<platform::VolumeBytes> space = platform::volumeSpace(pathFromUtf8(folder));
-    if (!space)
-        return std::nullopt;
-    return VolumeSpace{space->capacityBytes, space->availableBytes};
-}
-
-bool samePath(const std::filesystem::path& a, const std::filesystem::path& b)
-{
-    return platform::sameFile(a, b);
+    return platform::volumeSpace(pathFromUtf8(folder));
 }
 
 } // namespace tabrix

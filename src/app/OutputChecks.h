@@ -1,4 +1,6 @@
 #pragma once
+#include "audio/PlatformFs.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -9,11 +11,8 @@ namespace tabrix {
 
 class ConformProject;
 
-/// Sizes of the volume holding a folder, in bytes.
-struct VolumeSpace {
-    std::uint64_t capacityBytes = 0;
-    std::uint64_t availableBytes = 0; ///< what this user may still write, not the raw free count
-};
+/// Sizes of the volume holding a folder, in bytes, as the platform reports them.
+using VolumeSpace = platform::VolumeBytes;
 
 /// The volume holding a folder (UTF-8); empty when the query failed.
 using VolumeQuery = std::function<std::optional<VolumeSpace>(const std::string& folder)>;
@@ -44,6 +43,9 @@ std::optional<VolumeSpace> systemVolumeSpace(const std::string& folder);
 
 /// True when `a` and `b` name the same file, however spelt; a missing file is compared by its
 /// normalised absolute path (without letter case on Windows).
-bool samePath(const std::filesystem::path& a, const std::filesystem::path& b);
+inline bool samePath(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    return platform::sameFile(a, b);
+}
 
 } // namespace tabrix

@@ -65,6 +65,16 @@ struct Choices {
     }
 };
 
+// The project folder(s) a command works on; summary and plan take exactly one.
+void addProjectOption(CLI::App& command, Choices& choices, const std::string& description,
+                      bool single)
+{
+    CLI::Option* option =
+        command.add_option("PROJECT", choices.projects, description)->required()->type_name("");
+    if (single)
+        option->expected(1);
+}
+
 void addOutputOptions(CLI::App& command, Choices& choices)
 {
     command
@@ -134,20 +144,15 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     CLI::App* summary = app.add_subcommand(
         "summary", "Print the project's summary line as the window shows it, then one line per "
                    "skipped file: \"skipped: NAME: REASON\".");
-    summary->add_option("PROJECT", choices.projects, "the project folder (holding \"Audio Files\", or the takes themselves)")
-        ->required()
-        ->expected(1)
-        ->type_name("");
+    addProjectOption(*summary, choices,
+                     "the project folder (holding \"Audio Files\", or the takes themselves)", true);
     addOutputOptions(*summary, choices);
     summary->add_flag("--json", choices.json, "print one JSON object instead");
 
     CLI::App* plan = app.add_subcommand(
         "plan", "Print the timeline's segments in timeline order: which take plays where, from "
                 "which of its frames.");
-    plan->add_option("PROJECT", choices.projects, "the project folder")
-        ->required()
-        ->expected(1)
-        ->type_name("");
+    addProjectOption(*plan, choices, "the project folder", true);
     plan->add_flag("--csv", choices.csv,
                    "CSV with the header take,start,end,source_offset,start_time,end_time (frames; "
                    "end is one past the last frame)");
@@ -155,9 +160,7 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     CLI::App* conform = app.add_subcommand(
         "conform", "Conform PROJECT into OUT.wav; with --out-dir, conform each PROJECT into "
                    "DIR/<project folder name>.wav and print one result line per project.");
-    conform->add_option("PROJECT", choices.projects, "project folder(s)")
-        ->required()
-        ->type_name("");
+    addProjectOption(*conform, choices, "project folder(s)", false);
     CLI::Option* outputs =
         conform
             ->add_option("-o,--output", choices.outputs,

@@ -160,14 +160,8 @@ bool ConformProject::getStartEndTimes(ClockTime& start, ClockTime& end) const
 
 bool ConformProject::getOutputSize(std::uint64_t& bytes) const
 {
-    bytes = 0;
-    if (!takeTimeline)
-        return false;
-    const TimelineSegment* first = takeTimeline->first();
-    const TimelineSegment* last = takeTimeline->last();
-    if (first != nullptr && last != nullptr)
-        bytes = (last->end - first->start) * (outputBits / 8u) * outputChannelCount;
-    return true;
+    bytes = timelineFrames() * (outputBits / 8u) * outputChannelCount;
+    return takeTimeline != nullptr;
 }
 
 SamplePos ConformProject::timelineStart() const noexcept

@@ -271,8 +271,7 @@ bool OutputConverter::stageBlock(const WorkFrame* source, std::uint64_t frameCou
     if (source == nullptr || segment == nullptr || (width != 16 && width != 24) ||
         frameCount > blockFrames || stagedBlockCount == maxStagedBlocks)
         return false;
-    const std::size_t bytesPerFile = mode == 4 ? width / 8u : outputFrameBytes;
-    destination = staging.get() + static_cast<std::size_t>(stagedFrames) * bytesPerFile;
+    destination = staging.get() + static_cast<std::size_t>(stagedFrames) * outputFrameBytes;
     secondDestination = mode == 4 ? destination + secondHalfOffset : nullptr;
     std::uint64_t next = 0; // first frame not yet converted
     for (std::size_t k = 0; k < directCount && next < frameCount; ++k) {
@@ -295,10 +294,8 @@ void OutputConverter::convertWorkFrames(const WorkFrame* source, std::uint64_t f
 {
     if (frameCount == 0)
         return;
-    const std::size_t sampleBytes = width / 8u;
-    const std::size_t bytesPerFile = mode == 4 ? sampleBytes : outputFrameBytes;
-    const std::size_t at = static_cast<std::size_t>(first) * bytesPerFile;
-    const std::size_t after = at + static_cast<std::size_t>(frameCount) * bytesPerFile;
+    const std::size_t at = static_cast<std::size_t>(first) * outputFrameBytes;
+    const std::size_t after = at + static_cast<std::size_t>(frameCount) * outputFrameBytes;
     const std::uint8_t kept = destination[after];
     const std::uint8_t secondKept = mode == 4 ? secondDestination[after] : 0;
     std::uint8_t* secondInto = mode == 4 ? secondDestination + at : nullptr;
@@ -331,8 +328,7 @@ bool OutputConverter::sameLayout(const WaveFormat& source) const noexcept
 
 std::uint8_t* OutputConverter::spanStart(std::uint64_t blockOffset) noexcept
 {
-    const std::size_t bytesPerFile = mode == 4 ? width / 8u : outputFrameBytes;
-    return staging.get() + static_cast<std::size_t>(stagedFrames + blockOffset) * bytesPerFile;
+    return staging.get() + static_cast<std::size_t>(stagedFrames + blockOffset) * outputFrameBytes;
 }
 
 void OutputConverter::recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
@@ -380,7 +376,7 @@ void OutputConverter::keepDirect(std::uint64_t blockOffset, std::uint64_t frameC
     std::uint8_t* into = spanStart(blockOffset);
     if (mode == 4)
         std::memcpy(into + secondHalfOffset, into,
-                    static_cast<std::size_t>(frameCount) * (width / 8u));
+                    static_cast<std::size_t>(frameCount) * outputFrameBytes);
     recordSpan(blockOffset, frameCount);
 }
 

@@ -93,7 +93,7 @@ private:
     std::uint8_t* destination = nullptr;
     std::uint8_t* secondDestination = nullptr;
     TimelineSegment* segment = nullptr;
-    std::uint16_t outputFrameBytes = 0;
+    std::uint16_t outputFrameBytes = 0; ///< of each file: Dual Mono's files are mono too
     std::array<DirectSpan, maxDirectSpans> directSpans{};
     std::size_t directCount = 0;
     std::unique_ptr<std::uint8_t[]> staging; // left file's bytes, then the right file's
