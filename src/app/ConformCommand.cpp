@@ -1,6 +1,7 @@
 #include "app/ConformCommand.h"
 
 #include "app/ProblemText.h"
+#include "audio/PlatformFs.h"
 #include "audio/Types.h"
 #include "project/ConformProject.h"
 
@@ -21,8 +22,7 @@ std::string folderOf(const std::string& path)
 
 bool isFolder(const std::string& path)
 {
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_directory(pathFromUtf8(path), error);
+    return !path.empty() && platform::isFolder(pathFromUtf8(path));
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 #include "app/ConformCommand.h"
 #include "app/ProblemText.h"
 #include "app/ProjectSummary.h"
+#include "audio/PlatformFs.h"
 
 #include <cstdio>
-#include <system_error>
 
 namespace tabrix {
 
@@ -63,9 +63,8 @@ bool MainDialog::openProject(const std::string& folder, const std::string& displ
 
 bool MainDialog::onDrop(const std::string& path)
 {
-    std::error_code error;
     const std::filesystem::path folder = pathFromUtf8(path);
-    if (path.empty() || !std::filesystem::is_directory(folder, error))
+    if (path.empty() || !platform::isFolder(folder))
         return false;
     const std::filesystem::path named = folder.has_filename() ? folder : folder.parent_path();
     const std::string displayName = utf8FromPath(named.filename());

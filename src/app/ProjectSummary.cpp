@@ -2,12 +2,12 @@
 
 #include "app/MainDialog.h"
 #include "app/ProblemText.h"
+#include "audio/PlatformFs.h"
 #include "audio/TakeList.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <system_error>
 
 namespace tabrix {
 
@@ -49,9 +49,7 @@ namespace {
 std::string noTakesText(const ConformProject& project)
 {
     const std::string folder = utf8FromPath(project.takeFolder());
-    std::error_code error;
-    if (!project.takeFolder().empty() &&
-        !std::filesystem::is_directory(project.takeFolder(), error))
+    if (!project.takeFolder().empty() && !platform::isFolder(project.takeFolder()))
         return "The folder " + folder + " can't be read.";
     const std::vector<SkippedFile>& skipped = project.skippedFiles();
     if (skipped.empty())

@@ -3,6 +3,7 @@
 #include "app/ProblemText.h"
 #include "app/ProgressLogic.h"
 #include "app/ProjectSummary.h"
+#include "audio/PlatformFs.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
 
@@ -25,8 +26,7 @@ std::optional<std::string> missingFolder(const std::string& outputPath)
     std::filesystem::path folder = pathFromUtf8(outputPath).parent_path();
     if (folder.empty())
         folder = ".";
-    std::error_code error;
-    if (std::filesystem::is_directory(folder, error))
+    if (platform::isFolder(folder))
         return std::nullopt;
     return "no folder " + utf8FromPath(folder) + " to write " + outputPath + " into.";
 }
