@@ -1,8 +1,8 @@
 #include "app/ConformCommand.h"
 
-#include "app/ProblemText.h"
 #include "audio/PlatformFs.h"
 #include "audio/Types.h"
+#include "frontend/ProblemText.h"
 #include "project/ConformProject.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 #include "app/DialogServices.h"
-#include "app/OutputChecks.h"
+#include "frontend/OutputChecks.h"
 
 #include <cstdint>
 #include <filesystem>

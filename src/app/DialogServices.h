@@ -1,6 +1,6 @@
 #pragma once
-#include "app/OutputChecks.h"
 #include "app/ProgressLogic.h"
+#include "frontend/OutputChecks.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,25 +1,12 @@
 #include "app/MainDialog.h"
 
 #include "app/ConformCommand.h"
-#include "app/ProblemText.h"
-#include "app/ProjectSummary.h"
 #include "audio/PlatformFs.h"
+#include "frontend/ProblemText.h"
+#include "frontend/ProjectSummary.h"
 
-#include <cstdio>
 
 namespace tabrix {
-
-namespace {
-
-template <typename... Args>
-std::string format(const char* pattern, Args... args)
-{
-    char text[128];
-    const int length = std::snprintf(text, sizeof text, pattern, args...);
-    return length < 0 ? std::string() : std::string(text);
-}
-
-} // namespace
 
 MainDialog::MainDialog(MainDialogControls& controls, DialogServices& services)
     : controls(controls), services(services)
@@ -168,48 +155,6 @@ void MainDialog::rebuildSummary()
     fields.refused = !refusal.empty();
     fields.summaryText = fields.refused ? refusal : summary.line;
     controls.show(fields);
-}
-
-std::string MainDialog::formatClockTime(const ClockTime& time)
-{
-    return format("%2d:%02d:%02d.%02d", int{time.hours}, int{time.minutes}, int{time.seconds},
-                  int{time.fraction});
-}
-
-std::string MainDialog::formatByteSize(std::int64_t byteCount)
-{
-    const double v = static_cast<double>(byteCount);
-    if (v < 1000)
-        return format("%d B", static_cast<int>(byteCount));
-    if (v < 10000)
-        return format("%1.2f KB", v * 0.001);
-    if (v < 1000000)
-        return format("%1.f KB", v * 0.001);
-    if (v < 10000000)
-        return format("%1.2f MB", v * 0.000001);
-    return format("%1.f MB", v * 0.000001);
-}
-
-std::string MainDialog::formatRate(std::uint32_t rateHz)
-{
-    return format("%0.1fKhz", rateHz * 0.001);
-}
-
-std::string MainDialog::widthText(std::int32_t widthChoice)
-{
-    return widthChoice == 0 ? "16 Bit" : "24 Bit";
-}
-
-std::string MainDialog::channelText(std::int32_t channelChoice)
-{
-    switch (channelChoice) {
-    case 0: return "Stereo";
-    case 1: return "Mono Left";
-    case 2: return "Mono Right";
-    case 3: return "Mono Sum";
-    case 4: return "Dual Mono";
-    default: return "(chan type not implemented)";
-    }
 }
 
 } // namespace tabrix

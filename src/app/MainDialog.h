@@ -1,6 +1,6 @@
 #pragma once
-#include "app/ConformPlan.h"
 #include "app/DialogServices.h"
+#include "frontend/ConformPlan.h"
 #include "project/ConformProject.h"
 
 #include <cstdint>
@@ -62,15 +62,6 @@ public:
 
     /// Recomputes the summary line from the project's answers and shows it.
     void rebuildSummary();
-
-    /// "%2d:%02d:%02d.%02d" of hours, minutes, seconds, hundredths.
-    static std::string formatClockTime(const ClockTime& time);
-    /// Bytes as "999 B", "1.00 KB", "10 KB", "1.00 MB", "10 MB" (powers of ten).
-    static std::string formatByteSize(std::int64_t byteCount);
-    /// Rate in Hz as "%0.1fKhz" ("48.0Khz"; 0 gives "0.0Khz").
-    static std::string formatRate(std::uint32_t rateHz);
-    static std::string widthText(std::int32_t widthChoice);
-    static std::string channelText(std::int32_t channelChoice);
 
     const std::string& projectPath() const noexcept { return fields.projectPath; }
     const std::string& summaryText() const noexcept { return fields.summaryText; }

@@ -1,7 +1,8 @@
 #include "app/ProgressLogic.h"
 
-#include "app/ConformPlan.h"
-#include "app/OutputChecks.h"
+#include "frontend/ConformPlan.h"
+#include "frontend/OutputChecks.h"
+#include "frontend/ProjectSummary.h"
 
 #include <algorithm>
 #include <system_error>
@@ -21,7 +22,7 @@ ProgressLogic::ProgressLogic(std::function<void()> cancelRun, ProgressJob job)
 void ProgressLogic::onTimer(double progressPercent)
 {
     if (current == ProgressState::Running)
-        shown.barPosition = barPositionFor(progressPercent);
+        shown.barPosition = wholePercent(progressPercent);
     else if (current == ProgressState::Cancelling && cancelRun)
         cancelRun();
 }
@@ -67,21 +68,12 @@ void ProgressLogic::finishConform(const RunEnd& end)
         shown.barPosition = 100;
     else if (job.totalFrames > 0)
         shown.barPosition =
-            barPositionFor(100.0 * double(end.framesWritten) / double(job.totalFrames));
+            wholePercent(100.0 * double(end.framesWritten) / double(job.totalFrames));
 }
 
 bool ProgressLogic::ended() const noexcept
 {
     return current != ProgressState::Running && current != ProgressState::Cancelling;
-}
-
-int ProgressLogic::barPositionFor(double percent) noexcept
-{
-    if (!(percent > 0.0))
-        return 0;
-    if (percent >= 100.0)
-        return 100;
-    return static_cast<int>(percent);
 }
 
 SamplePos ProgressLogic::framesInFile(const std::string& path, std::uint32_t frameBytes)

@@ -57,8 +57,6 @@ public:
     /// True once the conform has ended ("OK" on the button).
     bool ended() const noexcept;
 
-    /// `percent` truncated towards zero and kept within 0..100 (NaN gives 0).
-    static int barPositionFor(double percent) noexcept;
     /// Whole frames in the output file at `path` after its 1024 header bytes; 0 when it can't
     /// be measured.
     static SamplePos framesInFile(const std::string& path, std::uint32_t frameBytes);

@@ -1,7 +1,7 @@
 #include "cli/CliText.h"
 
-#include "app/ProjectSummary.h"
 #include "cli/Platform.h"
+#include "frontend/ProjectSummary.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,11 +1,10 @@
 #include "cli/ConformJob.h"
 
-#include "app/ProblemText.h"
-#include "app/ProgressLogic.h"
-#include "app/ProjectSummary.h"
 #include "audio/PlatformFs.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "frontend/ProblemText.h"
+#include "frontend/ProjectSummary.h"
 
 #include <algorithm>
 #include <atomic>
@@ -145,7 +144,7 @@ JobResult ConformRunner::runPrepared(ConformProject& project, const ConformJob& 
     }
     worker.join();
 
-    const int shownPercent = ProgressLogic::barPositionFor(percent.load());
+    const int shownPercent = wholePercent(percent.load());
     if (!runResult.load()) {
         show(meter.finish());
         const std::string reason = failureText(project.lastFailure());

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/OutputChecks.h"
 #include "cli/OutputOptions.h"
 #include "cli/ProgressMeter.h"
+#include "frontend/OutputChecks.h"
 
 #include <functional>
 #include <iosfwd>

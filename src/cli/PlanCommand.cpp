@@ -1,8 +1,8 @@
 #include "cli/PlanCommand.h"
 
-#include "app/ProjectSummary.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "frontend/ProjectSummary.h"
 
 #include <algorithm>
 #include <array>

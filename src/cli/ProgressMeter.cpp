@@ -1,7 +1,7 @@
 #include "cli/ProgressMeter.h"
 
-#include "app/ProgressLogic.h"
 #include "cli/CliText.h"
+#include "frontend/ProjectSummary.h"
 
 #include <cstdio>
 #include <utility>
@@ -44,7 +44,7 @@ std::string ProgressMeter::barText(int percent, double elapsedSeconds, int barCe
 
 std::string ProgressMeter::update(double percent, double elapsedSeconds)
 {
-    const int shownPercent = ProgressLogic::barPositionFor(percent);
+    const int shownPercent = wholePercent(percent);
     if (style == ProgressStyle::Bar) {
         const std::string bar = prefix() + barText(shownPercent, elapsedSeconds, barCellCount);
         if (bar == shownBar)

@@ -1,8 +1,8 @@
 #include "cli/SummaryCommand.h"
 
-#include "app/ProblemText.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "frontend/ProblemText.h"
 
 #include <memory>
 #include <ostream>

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/ProjectSummary.h"
 #include "cli/OutputOptions.h"
+#include "frontend/ProjectSummary.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,8 +1,8 @@
 #include "FakeDialogs.h"
 
 #include "app/ConformCommand.h"
-#include "app/ProblemText.h"
-#include "app/ProjectSummary.h"
+#include "frontend/ProblemText.h"
+#include "frontend/ProjectSummary.h"
 
 #include <gtest/gtest.h>
 
@@ -13,21 +13,6 @@
 using namespace tabrix;
 using namespace tabrix::testing;
 using Texts = std::vector<std::string>;
-
-TEST(MainWindowSummary, FormatsSizesRatesAndClockTimes)
-{
-    const auto size = &MainDialog::formatByteSize;
-    const auto rate = &MainDialog::formatRate;
-    const auto clock = &MainDialog::formatClockTime;
-    const std::pair<std::string, const char*> cases[] = {
-        {size(999), "999 B"}, {size(1000), "1.00 KB"}, {size(9999), "10.00 KB"},
-        {size(10000), "10 KB"}, {size(999999), "1000 KB"}, {size(1000000), "1.00 MB"},
-        {size(10000000), "10 MB"}, {rate(44100), "44.1Khz"}, {rate(176400), "176.4Khz"},
-        {clock({1, 2, 3, 4}), " 1:02:03.04"}, {clock({14, 5, 0, 9}), "14:05:00.09"},
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(text, expected);
-}
 
 // A cancel keeps the loaded project; a failed load shows the new folder but cannot be conformed.
 TEST(ProjectChoice, ShowsTheChosenFolderWhetherItLoadsOrNot)

@@ -1,11 +1,11 @@
 #include "CliSupport.h"
 #include "TempDir.h"
 
-#include "app/ProblemText.h"
 #include "cli/CliText.h"
 #include "cli/ConformJob.h"
 #include "cli/ExitStatus.h"
 #include "cli/ProgressMeter.h"
+#include "frontend/ProblemText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "CliSupport.h"
 #include "TempDir.h"
 
-#include "app/OutputChecks.h"
-#include "app/ProblemText.h"
-#include "app/ProjectSummary.h"
 #include "audio/BwfFile.h"
+#include "frontend/OutputChecks.h"
+#include "frontend/ProblemText.h"
+#include "frontend/ProjectSummary.h"
 #include "project/ConformProject.h"
 
 #include <gtest/gtest.h>

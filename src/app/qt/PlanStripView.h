@@ -1,5 +1,5 @@
 #pragma once
-#include "app/ConformPlan.h"
+#include "frontend/ConformPlan.h"
 
 #include <QRectF>
 #include <QVector>

@@ -1,6 +1,6 @@
 #include "ProgressDialogView.h"
 
-#include "app/ProblemText.h"
+#include "frontend/ProblemText.h"
 #include "project/ConformProject.h"
 
 #include <QCoreApplication>

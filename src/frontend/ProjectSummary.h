@@ -27,4 +27,21 @@ std::string projectRefusalText(const ConformProject& project);
 /// A sample rate for people: 48000 gives "48 kHz", 44100 "44.1 kHz".
 std::string rateText(std::uint32_t rateHz);
 
+// The texts of the summary line, shared by both windows and the command line.
+
+/// "%2d:%02d:%02d.%02d" of hours, minutes, seconds, hundredths.
+std::string formatClockTime(const ClockTime& time);
+/// Bytes as "999 B", "1.00 KB", "10 KB", "1.00 MB", "10 MB" (powers of ten).
+std::string formatByteSize(std::int64_t byteCount);
+/// Rate in Hz as "%0.1fKhz" ("48.0Khz"; 0 gives "0.0Khz").
+std::string formatRate(std::uint32_t rateHz);
+/// The width choice as the summary names it: "16 Bit", "24 Bit".
+std::string widthText(std::int32_t widthChoice);
+/// The channel choice as the summary names it: "Stereo", "Mono Left", ...
+std::string channelText(std::int32_t channelChoice);
+
+/// A progress percentage as a whole number for a bar: truncated towards zero and kept within
+/// 0..100 (NaN gives 0).
+int wholePercent(double percent) noexcept;
+
 } // namespace tabrix

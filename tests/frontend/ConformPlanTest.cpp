@@ -1,6 +1,6 @@
 #include "TempDir.h"
 
-#include "app/ConformPlan.h"
+#include "frontend/ConformPlan.h"
 #include "project/ConformProject.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "app/OutputChecks.h"
+#include "frontend/OutputChecks.h"
 
-#include "app/MainDialog.h"
 #include "audio/TakeList.h"
 #include "audio/Types.h"
+#include "frontend/ProjectSummary.h"
 #include "project/ConformProject.h"
 
 #include <vector>
@@ -34,7 +34,7 @@ bool isInTakeFolder(const ConformProject& project, const std::string& path)
 
 std::string bytesText(std::uint64_t byteCount)
 {
-    return MainDialog::formatByteSize(static_cast<std::int64_t>(byteCount));
+    return formatByteSize(static_cast<std::int64_t>(byteCount));
 }
 
 // "20 KB" and "1.00 MB"; exact byte counts where rounding would make need and space look equal.

@@ -1,4 +1,4 @@
-#include "app/ProblemText.h"
+#include "frontend/ProblemText.h"
 
 #include <system_error>
 

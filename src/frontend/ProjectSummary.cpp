@@ -1,9 +1,8 @@
-#include "app/ProjectSummary.h"
+#include "frontend/ProjectSummary.h"
 
-#include "app/MainDialog.h"
-#include "app/ProblemText.h"
 #include "audio/PlatformFs.h"
 #include "audio/TakeList.h"
+#include "frontend/ProblemText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,25 +14,88 @@ ProjectSummary summariseProject(ConformProject& project, std::int32_t widthChoic
                                 std::int32_t channelChoice)
 {
     ProjectSummary summary;
-    const std::string width = MainDialog::widthText(widthChoice);
-    const std::string channels = MainDialog::channelText(channelChoice);
-    const std::string rate = MainDialog::formatRate(project.rateMismatch() ? 0 : project.sampleRate());
+    const std::string width = widthText(widthChoice);
+    const std::string channels = channelText(channelChoice);
+    const std::string rate = formatRate(project.rateMismatch() ? 0 : project.sampleRate());
     project.setOutputOptions(widthChoice != 0, channelChoice);
 
     std::uint64_t byteCount = 0;
     summary.sized = project.getOutputSize(byteCount);
     if (summary.sized) {
         summary.dataBytes = byteCount;
-        summary.size = MainDialog::formatByteSize(static_cast<std::int64_t>(byteCount));
+        summary.size = formatByteSize(static_cast<std::int64_t>(byteCount));
     }
     ClockTime start;
     ClockTime end;
     if (project.getStartEndTimes(start, end))
-        summary.timeRange = MainDialog::formatClockTime(start) + "-" + MainDialog::formatClockTime(end);
+        summary.timeRange = formatClockTime(start) + "-" + formatClockTime(end);
     summary.line = summary.sized ? width + ", " + channels + ", " + rate + ", " +
                                        summary.timeRange + ", " + summary.size
                                  : width + ", " + channels;
     return summary;
+}
+
+namespace {
+
+template <typename... Args>
+std::string format(const char* pattern, Args... args)
+{
+    char text[128];
+    const int length = std::snprintf(text, sizeof text, pattern, args...);
+    return length < 0 ? std::string() : std::string(text);
+}
+
+} // namespace
+
+std::string formatClockTime(const ClockTime& time)
+{
+    return format("%2d:%02d:%02d.%02d", int{time.hours}, int{time.minutes}, int{time.seconds},
+                  int{time.fraction});
+}
+
+std::string formatByteSize(std::int64_t byteCount)
+{
+    const double v = static_cast<double>(byteCount);
+    if (v < 1000)
+        return format("%d B", static_cast<int>(byteCount));
+    if (v < 10000)
+        return format("%1.2f KB", v * 0.001);
+    if (v < 1000000)
+        return format("%1.f KB", v * 0.001);
+    if (v < 10000000)
+        return format("%1.2f MB", v * 0.000001);
+    return format("%1.f MB", v * 0.000001);
+}
+
+std::string formatRate(std::uint32_t rateHz)
+{
+    return format("%0.1fKhz", rateHz * 0.001);
+}
+
+std::string widthText(std::int32_t widthChoice)
+{
+    return widthChoice == 0 ? "16 Bit" : "24 Bit";
+}
+
+std::string channelText(std::int32_t channelChoice)
+{
+    switch (channelChoice) {
+    case 0: return "Stereo";
+    case 1: return "Mono Left";
+    case 2: return "Mono Right";
+    case 3: return "Mono Sum";
+    case 4: return "Dual Mono";
+    default: return "(chan type not implemented)";
+    }
+}
+
+int wholePercent(double percent) noexcept
+{
+    if (!(percent > 0.0))
+        return 0;
+    if (percent >= 100.0)
+        return 100;
+    return static_cast<int>(percent);
 }
 
 std::string rateText(std::uint32_t rateHz)

@@ -1,7 +1,7 @@
-#include "app/ConformPlan.h"
+#include "frontend/ConformPlan.h"
 
-#include "app/ProjectSummary.h"
 #include "audio/TakeList.h"
+#include "frontend/ProjectSummary.h"
 #include "project/ConformProject.h"
 
 #include <algorithm>
