@@ -11,7 +11,7 @@ PREFIX     ?= /usr/local
 # Wine; the .deb needs dpkg-shlibdeps (dpkg-dev) and file.
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                 libgtest-dev libgmock-dev qt6-base-dev libsndfile1-dev \
-                libcli11-dev nlohmann-json3-dev \
+                libcli11-dev nlohmann-json3-dev libpugixml-dev \
                 g++-mingw-w64-x86-64-posix googletest wine64 dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -48,10 +48,12 @@ asan-tests: deps
 
 # The core, the window logic and the command line for 64-bit Windows, statically linked.
 $(WIN_BUILD)/build.ninja:
+	tools/windows/fetch-pugixml.sh $(WIN_BUILD)
 	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 
 windows-build: deps $(WIN_BUILD)/build.ninja
+	tools/windows/fetch-pugixml.sh $(WIN_BUILD)
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
 # Every suite under Wine (its prefix lives in the build folder), then the demo project conformed

@@ -28,3 +28,13 @@ endforeach()
 include_directories(SYSTEM ${TABRIX_HOST_HEADERS})
 set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/host-packages CACHE PATH "" FORCE)
 set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/host-packages CACHE PATH "" FORCE)
+
+# pugixml from Debian's source package (tools/windows/fetch-pugixml.sh unpacks it), compiled
+# with the target compiler.
+set(TABRIX_PUGIXML_SOURCE ${CMAKE_BINARY_DIR}/pugixml-source CACHE PATH "pugixml sources for the cross build")
+if(NOT EXISTS ${TABRIX_PUGIXML_SOURCE}/src/pugixml.cpp)
+    message(FATAL_ERROR "No pugixml sources in ${TABRIX_PUGIXML_SOURCE}: run tools/windows/fetch-pugixml.sh")
+endif()
+add_library(tabrix_pugixml STATIC ${TABRIX_PUGIXML_SOURCE}/src/pugixml.cpp)
+target_include_directories(tabrix_pugixml SYSTEM PUBLIC ${TABRIX_PUGIXML_SOURCE}/src)
+add_library(pugixml::static ALIAS tabrix_pugixml)
