@@ -71,24 +71,22 @@ std::vector<SkippedRow> MainDialog::skippedRows() const
     std::vector<SkippedRow> rows;
     for (const SkippedFile& file : conformProject.skippedFiles())
         rows.push_back({file.fileName, rejectionText(file.rejection)});
-    if (!conformProject.rateMismatch())
-        return rows;
     // Mixed rates keep the whole folder out; the list shows which takes are the odd ones.
-    const std::uint32_t projectRate = conformProject.sampleRate();
-    for (const Take* take = conformProject.takes().head(); take; take = TakeList::nextOf(take))
-        if (take->format().sampleRate != projectRate)
-            rows.push_back({utf8FromPath(take->path().filename()),
-                            "sample rate " + std::to_string(take->format().sampleRate) +
-                                " Hz differs from the project's " + std::to_string(projectRate) +
-                                " Hz"});
+    const std::string prevailing = std::to_string(prevailingRate(conformProject));
+    for (const Take* take : oddRateTakes(conformProject))
+        rows.push_back({utf8FromPath(take->path().filename()),
+                        "sample rate " + std::to_string(take->format().sampleRate) +
+                            " Hz differs from the other takes' " + prevailing + " Hz"});
     return rows;
 }
 
 void MainDialog::describeLoad()
 {
-    const std::size_t skippedCount = conformProject.skippedFiles().size();
-    fields.takesText = takeCountText(conformProject.takes().count(), skippedCount);
-    fields.detailsEnabled = skippedCount > 0 || conformProject.rateMismatch();
+    // The count names exactly what Details lists: an odd-rate take is counted as skipped.
+    const std::size_t skippedCount = skippedRows().size();
+    const std::size_t oddCount = oddRateTakes(conformProject).size();
+    fields.takesText = takeCountText(conformProject.takes().count() - oddCount, skippedCount);
+    fields.detailsEnabled = skippedCount > 0;
     fields.plan = ConformPlan::of(conformProject);
     fields.unusedText = unusedTakesText(fields.plan.unusedTakes());
 }

@@ -51,7 +51,7 @@ public:
     /// "Details...": lists the skipped files with their reasons.
     void onDetails();
     /// The files the last load skipped, with their reasons in words; with mixed sample rates
-    /// also the takes whose rate differs from the project's (its first take's).
+    /// also the takes not at the rate most takes share (see oddRateTakes).
     std::vector<SkippedRow> skippedRows() const;
     /// A channel radio button was clicked: reads the selection back, then rebuilds.
     void onChannelChoice();

@@ -17,6 +17,12 @@ constexpr FourCc fmtId = makeFourCc("fmt ");
 constexpr FourCc tfidId = makeFourCc("TFID");
 constexpr FourCc dataId = makeFourCc("data");
 constexpr FourCc ds64Id = makeFourCc("ds64");
+constexpr FourCc ixmlId = makeFourCc("iXML");
+
+// Recorders write a few KiB of iXML; a chunk past this is not metadata worth holding.
+constexpr std::uint32_t maxIxmlBytes = 1 << 20;
+// Chunks after the data are looked through only for iXML, and only so many.
+constexpr int maxChunksAfterData = 256;
 
 // Sub-format GUIDs of an extensible "fmt " body: integer PCM and IEEE float.
 constexpr std::array<std::uint8_t, 16> subFormatPcm = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
@@ -67,7 +73,7 @@ bool BwfFile::parse()
     std::uint64_t fileBytes = 0;
     const bool accepted =
         (fileStream.length(fileBytes) == StreamStatus::Ok || reject(TakeProblem::Damaged)) &&
-        walkChunks(fileBytes) && renderable();
+        walkChunks(fileBytes) && renderable() && placeable();
     close();
     if (accepted)
         sortKey = computeKey();
@@ -88,7 +94,8 @@ bool BwfFile::failRead(int systemError) noexcept
 
 // Walks the chunks after "WAVE" up to "data". The first "bext" and the first "fmt " are read
 // wherever they stand before "data"; a "ds64" is read only as the very first chunk; every
-// other chunk is skipped. "data" before any "fmt " rejects the file.
+// other chunk is skipped. "data" before any "fmt " rejects the file. Past "data" only an iXML
+// chunk is looked for (recorders often write it last); nothing there can reject the take.
 bool BwfFile::walkChunks(std::uint64_t fileBytes)
 {
     std::array<std::uint8_t, 4> form{};
@@ -96,7 +103,18 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
         return reject(TakeProblem::NotWave);
     bool formatRead = false;
     bool firstChunk = true;
+    bool afterData = false;
+    int chunksAfterData = 0;
     hasDs64 = false;
+    bextRead = false;
+    tfidRead = false;
+    std::vector<std::uint8_t> ixmlBody;
+    bool ixmlRead = false;
+    const auto finish = [&] {
+        if (ixmlRead)
+            ixmlInfo = readIxml(ixmlBody, format().channelCount);
+        return true;
+    };
     std::array<std::uint8_t, 8> chunkHeader{};
     std::size_t headerBytesRead = 0; // by the pad-byte look-ahead
     for (;;) {
@@ -104,13 +122,24 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
             fileStream.readBytes(chunkHeader.data() + headerBytesRead,
                                  static_cast<std::uint32_t>(chunkHeader.size() - headerBytesRead)) !=
                 StreamStatus::Ok)
-            return reject(TakeProblem::NoData);
+            return afterData ? finish() : reject(TakeProblem::NoData);
         headerBytesRead = 0;
         FourCc id{};
         std::copy_n(chunkHeader.begin(), 4, id.begin());
         const std::uint32_t declaredBytes = loadU32le(&chunkHeader[4]);
         const bool first = std::exchange(firstChunk, false);
 
+        if (afterData) {
+            if (id == ixmlId) {
+                ixmlRead = readIxmlBody(declaredBytes, ixmlBody);
+                return finish();
+            }
+            if (++chunksAfterData > maxChunksAfterData ||
+                fileStream.skip(declaredBytes) != StreamStatus::Ok ||
+                !skipPadByte(declaredBytes, chunkHeader, headerBytesRead))
+                return finish();
+            continue;
+        }
         if (id == dataId) {
             if (!formatRead)
                 return reject(TakeProblem::NoFormat);
@@ -119,7 +148,12 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
                 return reject(TakeProblem::Damaged);
             dataStartByte = std::uint64_t(at);
             header.dataSize = dataBytes(declaredBytes, fileBytes);
-            return true;
+            if (ixmlRead || !seekPastData(declaredBytes) ||
+                !skipPadByte(static_cast<std::uint32_t>(header.dataSize % 2), chunkHeader,
+                             headerBytesRead))
+                return finish();
+            afterData = true;
+            continue;
         }
         if (first && id == ds64Id && declaredBytes >= ds64FixedBytes) {
             if (!readDs64(declaredBytes))
@@ -132,6 +166,7 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
             // Only the 26-byte body is read, whatever the chunk declares.
             if (fileStream.readTfid(header.tfid) != StreamStatus::Ok)
                 return reject(TakeProblem::Damaged);
+            tfidRead = true;
             continue;
         }
         if (id == bextId && !bextRead) {
@@ -143,6 +178,8 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
             if (!readFormat(declaredBytes))
                 return reject(TakeProblem::Damaged);
             formatRead = true;
+        } else if (id == ixmlId && !ixmlRead) {
+            ixmlRead = readIxmlBody(declaredBytes, ixmlBody);
         } else {
             // A skip past the end makes the next header read fail.
             (void)fileStream.skip(declaredBytes);
@@ -150,6 +187,29 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
         if (!skipPadByte(declaredBytes, chunkHeader, headerBytesRead))
             return reject(TakeProblem::NoData);
     }
+}
+
+// The iXML body, or none (skipped) when it is larger than metadata ever is. False leaves the
+// stream where a skip of the chunk would.
+bool BwfFile::readIxmlBody(std::uint32_t declaredBytes, std::vector<std::uint8_t>& body)
+{
+    if (declaredBytes == 0 || declaredBytes > maxIxmlBytes) {
+        (void)fileStream.skip(declaredBytes);
+        return false;
+    }
+    body.resize(declaredBytes);
+    return fileStream.readBytes(body.data(), declaredBytes) == StreamStatus::Ok;
+}
+
+// To the first byte after the audio, when the data chunk's size says where that is: a take
+// whose sizes were never written (or claim more than is there) has nothing after its audio.
+bool BwfFile::seekPastData(std::uint32_t declaredDataBytes)
+{
+    if (declaredDataBytes == 0 || (declaredDataBytes == sizeInDs64 && !hasDs64))
+        return false;
+    const std::uint64_t declared = declaredDataBytes == sizeInDs64 ? ds64DataBytes : declaredDataBytes;
+    return declared == header.dataSize &&
+           fileStream.seekTo(dataStartByte + declared) == StreamStatus::Ok;
 }
 
 // RF64 and BW64: the 64-bit sizes that don't fit the 32-bit fields. Only the data size is
@@ -251,6 +311,13 @@ bool BwfFile::renderable() noexcept
     return header.dataSize / frame >= 1 || reject(TakeProblem::NoFrames);
 }
 
+// Without a bext chunk a file has no time reference: placed at midnight, one plain WAV among a
+// day's takes would add hours of silence to the output.
+bool BwfFile::placeable() noexcept
+{
+    return bextRead || reject(TakeProblem::NoTimeReference);
+}
+
 SampleEncoding BwfFile::encoding() const noexcept
 {
     const bool isFloat = format().formatTag == formatTagFloat ||
@@ -275,9 +342,22 @@ std::int64_t BwfFile::computeKey() const
     return seconds == std::time_t(-1) ? undatedKey : std::int64_t(seconds);
 }
 
+std::uint32_t BwfFile::trackKey(std::uint16_t channel) const noexcept
+{
+    return channel < ixmlInfo.tracks.size() ? ixmlInfo.tracks[channel].key
+                                            : std::uint32_t(channel) + 1;
+}
+
+std::string BwfFile::trackName(std::uint16_t channel) const
+{
+    return channel < ixmlInfo.tracks.size() ? ixmlInfo.tracks[channel].name : std::string();
+}
+
 bool BwfFile::sameTfid(const BwfFile* other) const noexcept
 {
-    return other != nullptr && header.tfid == other->header.tfid;
+    if (other == nullptr)
+        return false;
+    return other == this || (tfidRead && other->tfidRead && header.tfid == other->header.tfid);
 }
 
 bool BwfFile::openSamples()

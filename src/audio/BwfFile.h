@@ -1,6 +1,7 @@
 #pragma once
 #include "audio/BwfFormat.h"
 #include "audio/FileStream.h"
+#include "audio/IxmlChunk.h"
 #include "audio/KeyedNode.h"
 #include "audio/Types.h"
 
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace tabrix {
 
@@ -30,6 +32,7 @@ enum class TakeProblem : std::uint8_t {
     UnsupportedFloat, ///< detail: bits per sample of a floating-point format
     TooManyChannels,  ///< detail: the channel count
     NoFrames,         ///< not one whole sample frame
+    NoTimeReference,  ///< no bext chunk before the data: nowhere to place it on the timeline
 };
 
 struct TakeRejection {
@@ -69,8 +72,19 @@ public:
     std::int64_t key() const override { return sortKey; }
     /// The bext time reference: the take's start on the timeline in frames (0 without bext).
     SamplePos timeReference() const noexcept { return header.bext.timeReference(); }
-    /// True when both TFID records are equal byte for byte; false when `other` is none.
+    /// True when `other` is this take, or when both carry a TFID chunk (read before the data)
+    /// and the records are equal byte for byte; false when `other` is none. A take without a
+    /// TFID chunk is a recording of its own.
     bool sameTfid(const BwfFile* other) const noexcept;
+    /// True when a TFID chunk was read before the data.
+    bool hasTfid() const noexcept { return tfidRead; }
+    /// What the take's first iXML chunk (before or after the data) says; empty without one.
+    const TakeIxml& ixml() const noexcept { return ixmlInfo; }
+    /// The track key of interleave position `channel` (0-based): the iXML CHANNEL_INDEX when
+    /// its TRACK_LIST describes every channel, else `channel` + 1.
+    std::uint32_t trackKey(std::uint16_t channel) const noexcept;
+    /// The name the iXML gives the track at interleave position `channel`; empty without one.
+    std::string trackName(std::uint16_t channel) const;
     [[nodiscard]] bool openSamples();
     /// Reads exactly `byteCount` bytes starting `byteOffset` bytes into the sample data; opens
     /// the file when needed and repositions only when the span doesn't follow the last one.
@@ -123,12 +137,15 @@ public:
 
 private:
     bool walkChunks(std::uint64_t fileBytes);
+    bool readIxmlBody(std::uint32_t declaredBytes, std::vector<std::uint8_t>& body);
+    bool seekPastData(std::uint32_t declaredDataBytes);
     bool readFormat(std::uint32_t declaredBytes);
     bool readDs64(std::uint32_t declaredBytes);
     std::uint64_t dataBytes(std::uint32_t declaredBytes, std::uint64_t fileBytes) const;
     bool skipPadByte(std::uint32_t declaredBytes, std::array<std::uint8_t, 8>& nextHeader,
                      std::size_t& headerBytesRead);
     bool renderable() noexcept;
+    bool placeable() noexcept;
     bool reject(TakeProblem problem, std::int64_t detail = 0) noexcept;
     bool failRead(int systemError) noexcept;
     std::int64_t computeKey() const;
@@ -139,6 +156,7 @@ private:
     std::uint64_t readPos = 0;
     std::filesystem::path filePath;
     CalendarTime origin;
+    TakeIxml ixmlInfo;
     TakeRejection rejected;
     SampleReadFailure readFailure;
     std::int64_t sortKey = undatedKey;
@@ -147,6 +165,7 @@ private:
     bool hasDs64 = false;
     bool rf64Output = false;
     bool bextRead = false;
+    bool tfidRead = false;
     bool dateRead = false;
 };
 

@@ -54,10 +54,7 @@ inline std::int32_t loadS32le(const std::uint8_t* p) noexcept
 
 inline float loadF32le(const std::uint8_t* p) noexcept
 {
-    const std::uint32_t bits = loadU32le(p);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+    return std::bit_cast<float>(loadU32le(p));
 }
 
 inline void storeU16le(std::uint8_t* p, std::uint16_t v) noexcept
@@ -84,6 +81,11 @@ inline void storeU64le(std::uint8_t* p, std::uint64_t v) noexcept
 {
     storeU32le(p, static_cast<std::uint32_t>(v));
     storeU32le(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+inline void storeF32le(std::uint8_t* p, float value) noexcept
+{
+    storeU32le(p, std::bit_cast<std::uint32_t>(value));
 }
 
 inline void storeS16le(std::uint8_t* p, std::int16_t sample) noexcept

@@ -37,6 +37,7 @@ std::string rejectionText(const TakeRejection& rejection)
         return detail + "-bit floating-point samples are not supported";
     case TakeProblem::TooManyChannels: return detail + " channels are more than can be read";
     case TakeProblem::NoFrames: return "no audio data";
+    case TakeProblem::NoTimeReference: return "no time reference (no bext chunk)";
     }
     return "not a usable take";
 }

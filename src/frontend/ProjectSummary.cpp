@@ -128,28 +128,63 @@ std::string noTakesText(const ConformProject& project)
            " is a usable take" + because;
 }
 
+// "Scene 9.wav and 2 more at 44.1 kHz, 13 takes at 48 kHz: ...": the odd takes by name, so
+// the user knows which files to move.
+std::string mixedRatesText(const ConformProject& project)
+{
+    const std::uint32_t prevailing = prevailingRate(project);
+    std::map<std::uint32_t, std::vector<const Take*>> oddByRate;
+    for (const Take* take : oddRateTakes(project))
+        oddByRate[take->format().sampleRate].push_back(take);
+    std::string text;
+    for (const auto& [rate, takes] : oddByRate) {
+        text += utf8FromPath(takes.front()->path().filename());
+        if (takes.size() > 1)
+            text += " and " + std::to_string(takes.size() - 1) + " more";
+        text += " at " + rateText(rate) + ", ";
+    }
+    const std::size_t count = project.takes().count() - oddRateTakes(project).size();
+    return text + std::to_string(count) + (count == 1 ? " take" : " takes") + " at " +
+           rateText(prevailing) + ": sample rates can't be mixed. Move the takes that aren't at " +
+           rateText(prevailing) + " out of the folder to conform it.";
+}
+
 } // namespace
+
+std::uint32_t prevailingRate(const ConformProject& project)
+{
+    std::map<std::uint32_t, std::size_t> takesByRate;
+    for (const Take* take = project.takes().head(); take; take = TakeList::nextOf(take))
+        ++takesByRate[take->format().sampleRate];
+    std::uint32_t rate = project.sampleRate();
+    std::size_t most = takesByRate.count(rate) != 0 ? takesByRate[rate] : 0;
+    for (const auto& [candidate, count] : takesByRate)
+        if (count > most) {
+            rate = candidate;
+            most = count;
+        }
+    return rate;
+}
+
+std::vector<const Take*> oddRateTakes(const ConformProject& project)
+{
+    std::vector<const Take*> odd;
+    if (!project.rateMismatch())
+        return odd;
+    const std::uint32_t prevailing = prevailingRate(project);
+    for (const Take* take = project.takes().head(); take; take = TakeList::nextOf(take))
+        if (take->format().sampleRate != prevailing)
+            odd.push_back(take);
+    return odd;
+}
 
 std::string projectRefusalText(const ConformProject& project)
 {
     const std::string folder = utf8FromPath(project.takeFolder());
     if (project.takes().count() == 0)
         return noTakesText(project);
-    if (project.rateMismatch()) {
-        std::map<std::uint32_t, int> takesByRate;
-        for (const Take* take = project.takes().head(); take; take = TakeList::nextOf(take))
-            ++takesByRate[take->format().sampleRate];
-        std::string text;
-        std::size_t index = 0;
-        for (const auto& [rate, count] : takesByRate) {
-            if (index > 0)
-                text += index + 1 == takesByRate.size() ? " and " : ", ";
-            text += std::to_string(count) + (index == 0 ? (count == 1 ? " take" : " takes") : "") +
-                    " at " + rateText(rate);
-            ++index;
-        }
-        return text + ", which can't be mixed.";
-    }
+    if (project.rateMismatch())
+        return mixedRatesText(project);
     if (project.timeline() == nullptr)
         return "No take in " + folder + " can be placed on the timeline.";
     return std::string();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tabrix {
 
@@ -20,6 +21,12 @@ struct ProjectSummary {
 /// `widthChoice` and `channelChoice` are the SampleWidth and ChannelMode indices.
 ProjectSummary summariseProject(ConformProject& project, std::int32_t widthChoice,
                                 std::int32_t channelChoice);
+
+/// The rate most takes share; on a tie, or without takes, the project's own (its first take's).
+std::uint32_t prevailingRate(const ConformProject& project);
+/// With mixed sample rates, the takes not at the prevailing rate, in take-list order; these
+/// are what keeps the folder from being conformed. Empty when the rates agree.
+std::vector<const Take*> oddRateTakes(const ConformProject& project);
 
 /// Why a loaded folder can't be conformed, in one line naming the folder; empty when it can.
 std::string projectRefusalText(const ConformProject& project);

@@ -29,7 +29,9 @@ TEST(ProjectChoice, ShowsTheChosenFolderWhetherItLoadsOrNot)
         // A folder that can't be conformed says why where the summary goes.
         {1, "Empty", "Empty",
          "No takes found in " + utf8FromPath(dir.path() / "Empty" / "Audio Files") + "."},
-        {1, "Mixed", "Mixed", "1 take at 44.1 kHz and 1 at 48 kHz, which can't be mixed."},
+        {1, "Mixed", "Mixed",
+         "1000.wav at 44.1 kHz, 1 take at 48 kHz: sample rates can't be mixed. Move the takes "
+         "that aren't at 48 kHz out of the folder to conform it."},
     };
     for (const auto& c : cases) {
         Window window;
@@ -193,6 +195,8 @@ TEST(ProjectRefusal, SaysWhyAFolderCannotBeConformed)
     writeTake(dir, "mixed", 44100, 4410, 100000);
     writeTake(dir, "mixed", 48000, 4800, 200000);
     writeTake(dir, "good");
+    dir.write("no time references/Audio Files/a.wav",
+              RiffBuilder{}.chunk("fmt ", fmtBody({})).chunk("data", Bytes(60)).bytes());
     struct Case { std::string project, refusal; };
     const Case cases[] = {
         {"empty", "No takes found in " + utf8FromPath(dir.path() / "empty" / "Audio Files") + "."},
@@ -209,7 +213,12 @@ TEST(ProjectRefusal, SaysWhyAFolderCannotBeConformed)
          "No takes found in " + utf8FromPath(dir.path() / "p" / "Audio Files") + "."},
         {"nothing here", "The folder " + utf8FromPath(dir.path() / "nothing here") +
                              " can't be read."},
-        {"mixed", "2 takes at 44.1 kHz and 1 at 48 kHz, which can't be mixed."},
+        // The odd take is named: the rate most takes share is the one to keep.
+        {"mixed", "200000.wav at 48 kHz, 2 takes at 44.1 kHz: sample rates can't be mixed. Move "
+                  "the takes that aren't at 44.1 kHz out of the folder to conform it."},
+        {"no time references", "The only WAV file in " +
+                                   utf8FromPath(dir.path() / "no time references" / "Audio Files") +
+                                   " is not a usable take: no time reference (no bext chunk)."},
         {"good", ""},
     };
     for (const Case& c : cases) {
@@ -247,16 +256,21 @@ TEST(SkippedFiles, CountedBesideThePlanAndListedWithTheirReasons)
               [](const SkippedRow& a, const SkippedRow& b) { return a.fileName < b.fileName; });
     EXPECT_EQ(listed, expected);
 
-    // Mixed rates: the takes at another rate than the first one's are listed too.
-    writeTake(dir, "M", 48000, 4800, 0);
-    writeTake(dir, "M", 44100, 4410, 96000);
+    // Mixed rates: the takes at another rate than most takes' are listed and counted as
+    // skipped, so the count says what Details lists. The odd take comes first in the folder.
+    writeTake(dir, "M", 44100, 4410, 0);
+    writeTake(dir, "M", 48000, 4800, 96000);
+    writeTake(dir, "M", 48000, 4800, 196000);
+    dir.write("M/Audio Files/phone memo.wav",
+              RiffBuilder{}.chunk("fmt ", fmtBody({})).chunk("data", Bytes(60)).bytes());
     EXPECT_FALSE(window.dialog.openProject(utf8FromPath(dir.path() / "M"), "M"));
-    EXPECT_EQ(window.shown.takesText, "2 takes, 0 skipped");
+    EXPECT_EQ(window.shown.takesText, "2 takes, 2 skipped");
     EXPECT_TRUE(window.shown.detailsEnabled);
     window.dialog.onDetails();
     EXPECT_EQ(window.services.listed,
               (std::vector<SkippedRow>{
-                  {"96000.wav", "sample rate 44100 Hz differs from the project's 48000 Hz"}}));
+                  {"phone memo.wav", "no time reference (no bext chunk)"},
+                  {"0.wav", "sample rate 44100 Hz differs from the other takes' 48000 Hz"}}));
 
     // A folder with nothing skipped has nothing to detail.
     window.services.listed.clear();

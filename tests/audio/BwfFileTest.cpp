@@ -117,9 +117,14 @@ TEST(OutputWriting, HeaderUpdatesDeclareTheSamplesSoFarAndLeaveTheResultUnchange
 struct Chunk { const char* id; Bytes body; std::int64_t declaredBytes = -1; bool padOdd = true; };
 static const Chunk fmt{"fmt ", fmtBody({.channels = 2, .bits = 24})}, data{"data", Bytes(12)};
 
-static Bytes wav(std::initializer_list<Chunk> chunks)
+// A take needs a bext chunk to be placed: one leads unless a row places its own, or asks for
+// none with `withBext` false.
+static Bytes wav(std::initializer_list<Chunk> chunks, bool withBext = true)
 {
     RiffBuilder riff;
+    if (withBext && std::none_of(chunks.begin(), chunks.end(),
+                                 [](const Chunk& c) { return std::string(c.id) == "bext"; }))
+        riff.chunk("bext", bextBody({}));
     for (const Chunk& c : chunks)
         c.declaredBytes < 0 ? riff.chunk(c.id, c.body, c.padOdd)
                             : riff.chunkDeclaring(c.id, std::uint32_t(c.declaredBytes), c.body);
@@ -182,6 +187,9 @@ TEST(ChunkWalk, AcceptsAndRejectsByTheChunkLayout)
         {"odd chunk last, no data", wav({fmt, {"iXML", Bytes(5)}}), NoData},
         {"TFID before data", wav({fmt, {"TFID", tfidBody(0xAB)}, data}), None, 0, 0xAB},
         {"TFID after data", wav({fmt, data, {"TFID", tfidBody(0xAB)}}), None},
+        // Without a time reference a plain WAV would be placed at midnight.
+        {"no bext", wav({fmt, data}, false), NoTimeReference},
+        {"bext after data", wav({fmt, data, {"bext", bextBody({})}}, false), NoTimeReference},
         // 13 of the 600 declared bytes are there: two whole frames.
         {"data longer than the file", wav({fmt, {"data", Bytes(13), 600}}), None},
         // Refused from the file length; the fuzz target's malloc limit guards the allocation.
@@ -254,19 +262,23 @@ TEST(SampleReading, ReadsSpansAndRecoversFromFailures)
     expectSpan(16, 16); // reopens
 }
 
-TEST(SameTfid, ComparesWholeRecords)
+// A take without a TFID chunk is a recording of its own, equal only to itself.
+TEST(SameTfid, ComparesWholeRecordsOfTakesThatCarryOne)
 {
     TempDir dir;
-    Take takes[] = {{dir.path(), "a"}, {dir.path(), "b"}, {dir.path(), "c"}, {dir.path(), "d"}};
-    const int fills[] = {0x11, 0x22, -1, -1}; // the last two have no TFID chunk
-    for (int i = 0; i < 4; ++i) {
+    Take takes[] = {{dir.path(), "a"}, {dir.path(), "b"}, {dir.path(), "c"}, {dir.path(), "d"},
+                    {dir.path(), "e"}};
+    const int fills[] = {0x11, 0x22, -1, -1, 0}; // c and d carry no TFID chunk, e a zero one
+    for (int i = 0; i < 5; ++i) {
         writeFile(takes[i].path(), takeBytes({.tfid = fills[i], .data = Bytes(12)}));
         ASSERT_TRUE(takes[i].parse());
     }
     EXPECT_TRUE(takes[0].sameTfid(&takes[0]));
     EXPECT_FALSE(takes[0].sameTfid(&takes[1]));
     EXPECT_FALSE(takes[0].sameTfid(&takes[2]));
-    EXPECT_TRUE(takes[2].sameTfid(&takes[3]));
+    EXPECT_FALSE(takes[2].sameTfid(&takes[3]));
+    EXPECT_TRUE(takes[2].sameTfid(&takes[2]));
+    EXPECT_FALSE(takes[4].sameTfid(&takes[2])) << "a zero TFID is not the missing one";
     EXPECT_FALSE(takes[0].sameTfid(nullptr));
 }
 

@@ -167,11 +167,12 @@ TEST(LargeTake, ReadsPastTwoAndFourGiB)
 {
     struct Case { const char* name; Bytes head; std::uint64_t dataBytes, mark; };
     const Case cases[] = {
-        {"WAVE", RiffBuilder{}.chunk("fmt ", fmtBody({.bits = 16}))
+        {"WAVE", RiffBuilder{}.chunk("bext", bextBody({})).chunk("fmt ", fmtBody({.bits = 16}))
                      .chunkDeclaring("data", 0xFFFF'0000u, {}).bytes(),
          0xFFFF'0000u, 0x8000'0000ull + 12},
         {"RF64", withRiffId(RiffBuilder{}
                                 .chunk("ds64", ds64Body(0, 0x1'4000'0000ull, 0x5000'0000ull))
+                                .chunk("bext", bextBody({}))
                                 .chunk("fmt ", fmtBody({.channels = 2, .bits = 16}))
                                 .chunkDeclaring("data", sizeInDs64, {})
                                 .bytes(), "RF64"),

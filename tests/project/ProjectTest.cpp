@@ -188,6 +188,25 @@ TEST(ProjectLoading, ScansUsableWavFilesInFoldedNameOrder)
     EXPECT_TRUE(project.skippedFiles().empty());
 }
 
+// A plain WAV has no time reference: placed at midnight it would add hours of silence. It is
+// skipped with its reason, and its rate doesn't count, though it comes first in the folder.
+TEST(ProjectLoading, WavWithoutBextIsSkippedAndLeavesSpanAndRateAlone)
+{
+    TempDir dir;
+    const SamplePos ten = 10ull * 3600 * 48000;
+    write(dir, "day", "a memo.wav",
+          RiffBuilder{}.chunk("fmt ", fmtBody({.rate = 44100, .bits = 16}))
+              .chunk("data", Bytes(4000)).bytes());
+    const std::string folder = write(dir, "day", "b.wav", take(ten, 48000));
+    ConformProject project;
+    EXPECT_TRUE(project.load(folder));
+    EXPECT_EQ(project.sampleRate(), 48000u);
+    EXPECT_EQ(project.timeline()->first()->start, ten);
+    ASSERT_EQ(project.skippedFiles().size(), 1u);
+    EXPECT_EQ(project.skippedFiles()[0].fileName, "a memo.wav");
+    EXPECT_EQ(project.skippedFiles()[0].rejection.problem, TakeProblem::NoTimeReference);
+}
+
 // A recorder's card holds its takes directly; a project folder keeps them in "Audio Files".
 TEST(ProjectLoading, FolderWithoutAudioFilesIsItsOwnTakeFolder)
 {

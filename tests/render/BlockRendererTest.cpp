@@ -56,6 +56,44 @@ TEST(BlockEdges, RendererMatchesPerFrameReference)
     }
 }
 
+// A splice fades unless both sides are one recording: one take, or two takes carrying equal
+// TFID records. Takes without a TFID chunk (what most recorders write) fade at every splice.
+TEST(RecordingJoins, FadeExactlyWhereTheRecordingChanges)
+{
+    const SamplePos t = 48000ull * 3600;
+    struct Pair { const char* name; int first, second; bool fade; };
+    const Pair pairs[] = {{"equal TFIDs", 1, 1, false}, {"different TFIDs", 1, 2, true},
+                          {"neither has a TFID", -1, -1, true}, {"one has a TFID", 1, -1, true}};
+    struct Layout { const char* name; std::vector<TakeDef> takes; SamplePos splice; };
+    for (const Pair& pair : pairs) {
+        const auto def = [&](SamplePos at, std::uint64_t frames, bool second, const char* time) {
+            return TakeDef{.start = at, .frames = frames, .tfid = second ? pair.second : pair.first,
+                           .time = time};
+        };
+        const Layout layouts[] = {
+            {"abutting", {def(t, 20000, false, "09:00:00"), def(t + 20000, 20000, true, "10:00:00")},
+             t + 20000},
+            {"overlapping", {def(t, 20000, false, "09:00:00"), def(t + 15000, 20000, true, "10:00:00")},
+             t + 15000},
+            {"split by a newer take",
+             {def(t, 40000, false, "09:00:00"), def(t + 15000, 10000, true, "10:00:00")}, t + 15000},
+            {"across a gap", {def(t, 20000, false, "09:00:00"), def(t + 25000, 20000, true, "10:00:00")},
+             t + 20000},
+        };
+        for (const Layout& layout : layouts) {
+            SCOPED_TRACE(std::string(pair.name) + ", " + layout.name);
+            TempDir dir;
+            ConformProject project;
+            ASSERT_TRUE(loadProject(project, dir, 48000, layout.takes));
+            const Rendered r = renderTimeline(project);
+            EXPECT_EQ(firstDiff(r.frames, referenceRender(layout.takes, 48000, r.blockStarts)), -1);
+            // The last frame before the splice (or the gap) is silent exactly when it fades.
+            const WorkFrame before = r.frames.at(layout.splice - 1 - t);
+            EXPECT_EQ(before.left == 0 && before.right == 0, pair.fade);
+        }
+    }
+}
+
 // The working frames rendered for `data`, frames in format `fmt`, placed between 1500 zero
 // frames at each end so that no fade touches them.
 static std::vector<WorkFrame> renderMiddle(const Bytes& fmt, std::size_t frameBytes, Bytes data)

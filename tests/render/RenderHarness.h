@@ -111,13 +111,18 @@ inline std::vector<WorkFrame> referenceRender(const std::vector<TakeDef>& takes,
         f = {std::int32_t((f.left >> 16) * g * 2), std::int32_t((f.right >> 16) * g * 2)};
     };
     const std::uint64_t step = rate < 88000 ? 4 : rate < 176000 ? 2 : 1, fadeLength = 4096 / step;
-    const auto tfid = [&](std::size_t k) { return takes[segments[k].take].tfid; };
+    // One recording: one take, or two takes carrying equal TFID records.
+    const auto same = [&](std::size_t a, std::size_t b) {
+        const int tfid = takes[segments[a].take].tfid;
+        return segments[a].take == segments[b].take ||
+               (tfid >= 0 && tfid == takes[segments[b].take].tfid);
+    };
     for (std::size_t k = 0; k < segments.size(); ++k) {
         const Segment& s = segments[k];
-        const std::uint64_t fadeIn = k == 0 || tfid(k - 1) != tfid(k) ? s.end - s.start : 0;
+        const std::uint64_t fadeIn = k == 0 || !same(k - 1, k) ? s.end - s.start : 0;
         for (std::uint64_t i = 0; i < std::min(fadeLength, fadeIn); ++i)
             scale(out[s.start + i - from], step * i);
-        if (k + 1 < segments.size() && tfid(k) == tfid(k + 1))
+        if (k + 1 < segments.size() && same(k, k + 1))
             continue;
         const std::int64_t region = std::int64_t(s.end) - std::int64_t(fadeLength);
         std::int64_t first = std::max(region, std::int64_t(from));
