@@ -53,12 +53,14 @@ BwfFile::BwfFile(const std::filesystem::path& folder, const std::string& fileNam
 {
 }
 
-BwfFile::BwfFile(const std::filesystem::path& path, std::uint8_t channelCount,
+BwfFile::BwfFile(const std::filesystem::path& path, std::uint16_t channelCount,
                  std::uint32_t sampleRate, std::uint8_t bitsPerSample, SamplePos timeReference,
-                 std::uint64_t plannedDataBytes)
+                 std::uint64_t plannedDataBytes, bool floatSamples)
     : filePath(path), plannedBytes(plannedDataBytes)
 {
     header.format.format.setFormat(channelCount, bitsPerSample, sampleRate);
+    if (floatSamples)
+        header.format.format.formatTag = formatTagFloat;
     header.bext.setTimeReference(timeReference);
 }
 

@@ -57,9 +57,10 @@ public:
     BwfFile(const std::filesystem::path& folder, const std::string& fileName);
     /// An output file; nothing touches the disk until `create`. `plannedDataBytes`, the sample
     /// bytes the file is meant to hold, decides its header form: RF64 above maxRiffDataBytes.
-    BwfFile(const std::filesystem::path& path, std::uint8_t channelCount, std::uint32_t sampleRate,
+    /// `floatSamples`: 32-bit IEEE float (format tag 3, with a fact chunk), else integer PCM.
+    BwfFile(const std::filesystem::path& path, std::uint16_t channelCount, std::uint32_t sampleRate,
             std::uint8_t bitsPerSample, SamplePos timeReference,
-            std::uint64_t plannedDataBytes = 0);
+            std::uint64_t plannedDataBytes = 0, bool floatSamples = false);
 
     // --- reading side ---
 

@@ -121,6 +121,21 @@ void BwfHeader::writeRecords(ByteWriter& out) const noexcept
     out.zeros(tfidBodyBytes);
 }
 
+// The PAD chunk fills the header up to its data chunk; a float file's fact chunk comes first.
+void BwfHeader::writePad(ByteWriter& out, std::size_t bodyBytes,
+                         std::uint32_t factFrames) const noexcept
+{
+    if (format.format.formatTag == formatTagFloat) {
+        out.fourCc("fact");
+        out.u32(factBodyBytes);
+        out.u32(factFrames);
+        bodyBytes -= 8 + factBodyBytes;
+    }
+    out.bytes(pad.id);
+    out.u32(static_cast<std::uint32_t>(bodyBytes));
+    out.zeros(bodyBytes);
+}
+
 std::array<std::uint8_t, headerBytes> BwfHeader::image() const noexcept
 {
     std::array<std::uint8_t, headerBytes> image{};
@@ -129,10 +144,9 @@ std::array<std::uint8_t, headerBytes> BwfHeader::image() const noexcept
     out.u32(static_cast<std::uint32_t>(riffSize));
     out.bytes(formType);
     writeRecords(out);
-
-    out.bytes(pad.id);
-    out.u32(pad.size);
-    out.zeros(padBodyBytes);
+    const std::uint32_t frameBytes = format.format.frameBytes();
+    writePad(out, padBodyBytes,
+             static_cast<std::uint32_t>(frameBytes == 0 ? 0 : dataSize / frameBytes));
 
     out.bytes(dataId);
     out.u32(static_cast<std::uint32_t>(dataSize));
@@ -156,10 +170,7 @@ std::array<std::uint8_t, headerBytes> BwfHeader::rf64Image() const noexcept
     out.u64(frameBytes == 0 ? 0 : dataSize / frameBytes);
     out.u32(0); // no table
     writeRecords(out);
-
-    out.bytes(pad.id);
-    out.u32(rf64PadBodyBytes);
-    out.zeros(rf64PadBodyBytes);
+    writePad(out, rf64PadBodyBytes, sizeInDs64);
 
     out.bytes(dataId);
     out.u32(sizeInDs64);

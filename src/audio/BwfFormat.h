@@ -28,6 +28,7 @@ constexpr std::size_t tfidBodyBytes = 26;
 constexpr std::size_t padBodyBytes = 70;
 constexpr std::size_t ds64FixedBytes = 28;   ///< RIFF, data and sample counts, table length
 constexpr std::size_t rf64PadBodyBytes = 34; ///< the filler left once ds64 has taken its room
+constexpr std::size_t factBodyBytes = 4;     ///< a float file's frame count
 
 /// Largest data size a RIFF header can describe: its RIFF size (1016 + data) fits 32 bits.
 /// Larger outputs are written as RF64.
@@ -146,15 +147,18 @@ struct BwfHeader {
 
     /// The header as written: of the bext body only date, time, time reference and version are
     /// copied, the TFID body is always zero, and the fmt chunk is written as 18 bytes. The two
-    /// sizes are written as their low 32 bits; they must fit (see maxRiffDataBytes).
+    /// sizes are written as their low 32 bits; they must fit (see maxRiffDataBytes). A float
+    /// format gets a fact chunk (its frame count) where the PAD chunk began, and a shorter PAD.
     std::array<std::uint8_t, headerBytes> image() const noexcept;
     /// The same chunks as an RF64 header: "RF64", a 28-byte ds64 holding the RIFF size, the
     /// data size and the frame count in 64 bits, bext, fmt and TFID 36 bytes further on, a
     /// 34-byte PAD, and 0xFFFFFFFF in both 32-bit size fields. Samples start at 1024 as well.
+    /// A float format's fact chunk holds 0xFFFFFFFF (the count is in ds64), then a 22-byte PAD.
     std::array<std::uint8_t, headerBytes> rf64Image() const noexcept;
 
 private:
     void writeRecords(ByteWriter& out) const noexcept;
+    void writePad(ByteWriter& out, std::size_t bodyBytes, std::uint32_t factFrames) const noexcept;
 };
 
 } // namespace tabrix

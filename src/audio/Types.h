@@ -15,10 +15,12 @@ enum class ChannelMode : std::int32_t {
     MonoRight = 2,
     MonoSum = 3,
     DualMono = 4,
+    AllTracks = 5,   ///< one file, a channel per track of the project
+    SplitTracks = 6, ///< a mono file per track of the project
 };
 
 /// Output sample width as the main window's radio-button index.
-enum class SampleWidth : std::int32_t { Bits16 = 0, Bits24 = 1 };
+enum class SampleWidth : std::int32_t { Bits16 = 0, Bits24 = 1, Float32 = 2 };
 
 /// Paths cross the core's interfaces as UTF-8 text; this keeps non-ASCII folder names intact
 /// on every platform.

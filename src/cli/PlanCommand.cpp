@@ -16,7 +16,7 @@ namespace {
 
 std::string takeName(const TimelineSegment& segment)
 {
-    return utf8FromPath(segment.take->path().filename());
+    return utf8FromPath(segment.take->lead().path().filename()); // a family by its first file
 }
 
 using TableRow = std::array<std::string, 5>;

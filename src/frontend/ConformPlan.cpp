@@ -53,12 +53,12 @@ std::uint64_t hundredthsOf(SamplePos frames, std::uint32_t rateHz)
     return frames / rateHz * 100 + frames % rateHz * 100 / rateHz;
 }
 
-// Each take's recording: the index of the first segment's take, in timeline order, that has
-// the same TFID record.
-std::size_t recordingOf(const Take* take, std::vector<const Take*>& firstPieces)
+// Each take's recording: the index of the first segment's take, in timeline order, that is
+// one recording with it.
+std::size_t recordingOf(const TakeSource* take, std::vector<const TakeSource*>& firstPieces)
 {
     for (std::size_t i = 0; i < firstPieces.size(); ++i)
-        if (firstPieces[i]->sameTfid(take))
+        if (firstPieces[i]->sameRecording(take))
             return i;
     firstPieces.push_back(take);
     return firstPieces.size() - 1;
@@ -76,26 +76,26 @@ ConformPlan ConformPlan::of(const ConformProject& project)
     const std::uint32_t tableStep = std::max<std::uint32_t>(1, project.fadeRate() / 4u);
     plan.fadeLength = 4096 / tableStep;
 
-    std::vector<const Take*> firstPieces;
-    std::set<const Take*> placed;
+    std::vector<const TakeSource*> firstPieces;
+    std::set<const TakeSource*> placed;
     for (const TimelineSegment* s = timeline->first(); s != nullptr; s = s->next) {
         PlanSegment block;
-        block.takeName = utf8FromPath(s->take->path().filename());
+        block.takeName = sourceName(*s->take);
         block.start = s->start;
         block.end = s->end;
         block.sourceFrame = s->sourceOffset;
         block.recording = recordingOf(s->take, firstPieces);
         block.colour = colourOf(block.recording);
         // The renderer fades wherever the neighbour on that side is missing or another recording.
-        block.fadeIn = s->previous == nullptr || !s->previous->take->sameTfid(s->take);
-        block.fadeOut = s->next == nullptr || !s->next->take->sameTfid(s->take);
+        block.fadeIn = s->previous == nullptr || !s->previous->take->sameRecording(s->take);
+        block.fadeOut = s->next == nullptr || !s->next->take->sameRecording(s->take);
         plan.blocks.push_back(std::move(block));
         placed.insert(s->take);
     }
     plan.recordings = firstPieces.size();
-    for (const Take* take = project.takes().head(); take; take = TakeList::nextOf(take))
-        if (!placed.contains(take))
-            plan.unused.push_back(utf8FromPath(take->path().filename()));
+    for (const std::unique_ptr<TakeSource>& source : project.sources())
+        if (!placed.contains(source.get()))
+            plan.unused.push_back(sourceName(*source));
     return plan;
 }
 
@@ -156,6 +156,15 @@ double ConformPlan::fractionOf(SamplePos position) const noexcept
 PlanColour ConformPlan::colourOf(std::size_t index) noexcept
 {
     return palette[index % palette.size()];
+}
+
+std::string ConformPlan::sourceName(const TakeSource& source)
+{
+    std::string name = utf8FromPath(source.lead().path().filename());
+    const std::size_t others = source.members().size() - 1;
+    if (others > 0)
+        name += " + " + std::to_string(others) + (others == 1 ? " file" : " files");
+    return name;
 }
 
 std::string ConformPlan::clockText(SamplePos frames, std::uint32_t rateHz)

@@ -10,6 +10,7 @@
 namespace tabrix {
 
 class ConformProject;
+class TakeSource;
 
 /// A colour of the plan picture, 8 bits a component.
 struct PlanColour {
@@ -72,6 +73,9 @@ public:
 
     /// The colour of recording `index`; neighbouring indices never share one.
     static PlanColour colourOf(std::size_t index) noexcept;
+    /// A take as the window names it: its file name, and for the files of one recording its
+    /// first file and how many more ("A101_1_1.WAV + 4 files").
+    static std::string sourceName(const TakeSource& source);
     /// `frames` at `rateHz` as "h:mm:ss.hh" (hundredths truncated).
     static std::string clockText(SamplePos frames, std::uint32_t rateHz);
 

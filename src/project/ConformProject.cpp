@@ -3,6 +3,8 @@
 #include "audio/PlatformFs.h"
 
 #include <algorithm>
+#include <limits>
+#include <map>
 #include <cctype>
 #include <cerrno>
 #include <system_error>
@@ -64,23 +66,26 @@ ConformProject::ConformProject()
 ConformProject::~ConformProject()
 {
     takeTimeline.reset();
-    outputSegment.reset(); // finalises an output left open by a failed run
-    outputFile1.reset();
-    outputFile2.reset();
+    releaseOutputs(); // finalises an output left open by a failed run
+    takeSources.clear();
     takeList.clear();
 }
 
 bool ConformProject::load(const std::string& projectFolder)
 {
     takeTimeline.reset();
+    takeSources.clear();
+    projectTracks.clear();
     takeList.clear();
     renderState.resetRender(); // it may point into the released timeline
     takeFolderPath = takeFolderOf(pathFromUtf8(projectFolder));
     scanAudioFiles(takeFolderPath);
     if (takeList.count() == 0)
         return false;
+    takeSources = groupTakes(takeList);
+    collectTracks();
     auto timeline = std::make_unique<TakeTimeline>();
-    timeline->build(takeList);
+    timeline->build(takeSources);
     if (timeline->first() == nullptr)
         return false; // every take was left off: nothing to conform
     takeTimeline = std::move(timeline);
@@ -115,13 +120,49 @@ void ConformProject::scanAudioFiles(const std::filesystem::path& audioFolder)
     }
 }
 
+// A track's name is the last one given to its key in take-list order, oldest recording
+// first: the newest recording's name wins.
+void ConformProject::collectTracks()
+{
+    std::map<std::uint32_t, std::string> names;
+    for (const std::unique_ptr<TakeSource>& source : takeSources)
+        for (const SourceTrack& track : source->tracks()) {
+            std::string& name = names[track.key];
+            if (!track.name.empty())
+                name = track.name;
+        }
+    for (auto& [key, name] : names)
+        projectTracks.push_back({key, std::move(name)});
+}
+
 void ConformProject::setOutputOptions(bool bits24, int channelMode)
 {
-    outputBits = bits24 ? 24 : 16;
-    const bool known = channelMode >= 0 && channelMode <= 4;
+    setOutputOptions(bits24 ? SampleWidth::Bits24 : SampleWidth::Bits16, channelMode);
+}
+
+void ConformProject::setOutputOptions(SampleWidth outputWidth, int channelMode)
+{
+    width = outputWidth;
+    const bool known = channelMode >= 0 && channelMode <= 6;
     outputMode = known ? channelMode : 0;
-    const bool singleChannel = outputMode >= 1 && outputMode <= 3;
-    outputChannelCount = singleChannel ? 1 : 2;
+}
+
+std::size_t ConformProject::outputFileCount() const noexcept
+{
+    switch (static_cast<ChannelMode>(outputMode)) {
+    case ChannelMode::DualMono: return 2;
+    case ChannelMode::SplitTracks: return projectTracks.size();
+    default: return 1;
+    }
+}
+
+std::size_t ConformProject::outputChannelsPerFile() const noexcept
+{
+    switch (static_cast<ChannelMode>(outputMode)) {
+    case ChannelMode::Stereo: return 2;
+    case ChannelMode::AllTracks: return projectTracks.size();
+    default: return 1;
+    }
 }
 
 void ConformProject::timeOfDay(SamplePos pos, ClockTime& out) const
@@ -160,7 +201,8 @@ bool ConformProject::getStartEndTimes(ClockTime& start, ClockTime& end) const
 
 bool ConformProject::getOutputSize(std::uint64_t& bytes) const
 {
-    bytes = timelineFrames() * (outputBits / 8u) * outputChannelCount;
+    bytes = timelineFrames() * sampleBytesOf(outputFormatOf(width)) * outputChannelsPerFile() *
+            outputFileCount();
     return takeTimeline != nullptr;
 }
 
@@ -179,18 +221,19 @@ std::uint64_t ConformProject::timelineFrames() const noexcept
 
 void ConformProject::releaseOutputs()
 {
-    outputSegment.reset(); // closes (and so finalises) files it still holds open
-    outputFile1.reset();
-    outputFile2.reset();
+    outputFiles.clear(); // closes (and so finalises) files still open
 }
 
 std::unique_ptr<BwfFile> ConformProject::createOutputFile(const std::string& path,
-                                                          std::uint8_t channels)
+                                                          std::uint16_t channels)
 {
     // What the file will hold once the whole timeline is written decides its header form.
-    const std::uint64_t plannedBytes = timelineFrames() * (outputBits / 8u) * channels;
-    auto file = std::make_unique<BwfFile>(pathFromUtf8(path), channels, projectRate, outputBits,
-                                          timelineStart(), plannedBytes);
+    const OutputFormat format = outputFormatOf(width);
+    const std::uint64_t plannedBytes = timelineFrames() * sampleBytesOf(format) * channels;
+    auto file = std::make_unique<BwfFile>(
+        pathFromUtf8(path), channels, projectRate,
+        static_cast<std::uint8_t>(8 * sampleBytesOf(format)), timelineStart(), plannedBytes,
+        format == OutputFormat::Float32);
     errno = 0;
     if (!file->create()) {
         failure = {FailureKind::CreateOutput, utf8FromPath(pathFromUtf8(path).filename()), errno};
@@ -201,44 +244,67 @@ std::unique_ptr<BwfFile> ConformProject::createOutputFile(const std::string& pat
 
 bool ConformProject::prepareOutput(const std::string& path)
 {
-    releaseOutputs();
-    failure = {};
-    if (path.empty() || !takeTimeline)
-        return false;
-    outputFile1 = createOutputFile(path, outputChannelCount);
-    if (!outputFile1)
-        return false;
-    outputSegment = std::make_unique<TimelineSegment>(outputFile1.get(), nullptr, outputMode);
-    return true;
+    return prepareOutputs({path});
 }
 
 bool ConformProject::prepareDualMonoOutput(const std::string& leftPath,
                                            const std::string& rightPath)
 {
+    return prepareOutputs({leftPath, rightPath});
+}
+
+bool ConformProject::prepareOutputs(const std::vector<std::string>& paths)
+{
     releaseOutputs();
     failure = {};
-    if (leftPath.empty() || rightPath.empty() || !takeTimeline)
+    if (!takeTimeline || paths.size() != outputFileCount() || paths.empty() ||
+        std::any_of(paths.begin(), paths.end(), [](const std::string& p) { return p.empty(); }))
         return false;
-    outputFile1 = createOutputFile(leftPath, 1);
-    if (!outputFile1)
-        return false;
-    outputFile2 = createOutputFile(rightPath, 1);
-    if (!outputFile2) {
-        // Half a pair is of no use: take away the left file just created.
-        outputFile1.reset();
-        (void)platform::removeFile(pathFromUtf8(leftPath));
-        return false;
+    const auto channels = static_cast<std::uint16_t>(outputChannelsPerFile());
+    for (const std::string& path : paths) {
+        std::unique_ptr<BwfFile> file = createOutputFile(path, channels);
+        if (!file) {
+            // Part of a set is of no use: take away the files just created.
+            outputFiles.clear();
+            for (const std::string& created : paths) {
+                if (created == path)
+                    break;
+                (void)platform::removeFile(pathFromUtf8(created));
+            }
+            return false;
+        }
+        outputFiles.push_back(std::move(file));
     }
-    outputSegment = std::make_unique<TimelineSegment>(outputFile1.get(), outputFile2.get(),
-                                                      outputMode);
     return true;
+}
+
+// The run's working lanes and output layout: two lanes for the two-channel modes, one per
+// track for All and Split Tracks; pairs of integer words unless tracks or floats are written.
+bool ConformProject::layOut()
+{
+    const bool everyTrack = outputMode == int(ChannelMode::AllTracks) ||
+                            outputMode == int(ChannelMode::SplitTracks);
+    const OutputFormat format = outputFormatOf(width);
+    const std::size_t laneCount = everyTrack ? projectTracks.size() : 2;
+    const BlockLayout layout = format == OutputFormat::Float32 ? BlockLayout::Floats
+                               : everyTrack                    ? BlockLayout::Words
+                                                               : BlockLayout::Frames;
+    std::vector<std::uint32_t> keys;
+    for (const ProjectTrack& track : projectTracks)
+        keys.push_back(track.key);
+    for (const std::unique_ptr<TakeSource>& source : takeSources)
+        source->bindLanes(everyTrack ? &keys : nullptr);
+    OutputLayout output{{}, outputMode, format, laneCount};
+    for (const std::unique_ptr<BwfFile>& file : outputFiles)
+        output.files.push_back(file.get());
+    return renderState.setLayout(layout, laneCount) && outputConverter.bindOutput(output);
 }
 
 bool ConformProject::run(std::atomic<double>& progressPercent)
 {
     cancelRequested.store(false);
     failure = {};
-    if (!takeTimeline || !outputSegment)
+    if (!takeTimeline || outputFiles.empty())
         return false;
     const TimelineSegment* first = takeTimeline->first();
     const TimelineSegment* last = takeTimeline->last();
@@ -249,9 +315,10 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
     const std::uint64_t blocks = (to - from) / blockFrames;
     const double step = blocks == 0 ? 100.0 : 100.0 / double(blocks);
     renderState.resetRender();
-    if (!outputConverter.bindOutput(outputSegment.get())) {
-        failure = {FailureKind::WriteOutput, utf8FromPath(outputFile1->path().filename()), ENOMEM};
-        return false; // its buffer could not be had
+    if (!layOut()) {
+        failure = {FailureKind::WriteOutput, utf8FromPath(outputFiles.front()->path().filename()),
+                   ENOMEM};
+        return false; // its buffers could not be had
     }
 
     std::uint64_t blocksWritten = 0;
@@ -269,10 +336,10 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
         }
         const std::uint64_t frameCount = std::min(position, to) - previous;
         errno = 0;
-        if (!outputConverter.stageBlock(renderState.frames(), frameCount)) {
-            noteWriteFailure(*outputFile1, errno);
+        if (!outputConverter.stageBlock(renderState.view(), frameCount)) {
+            noteWriteFailure(*outputFiles.front(), errno);
             failed = true;
-        } else if (outputConverter.stagedBlocks() == OutputConverter::maxStagedBlocks) {
+        } else if (outputConverter.stagedBlocks() == outputConverter.stageLimit()) {
             failed = !writeStagedBlocks(progressPercent, step, blocksWritten);
         }
     }
@@ -280,7 +347,6 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
         (void)writeStagedBlocks(progressPercent, step, blocksWritten);
     closeOutputFiles();
     outputConverter.closeOutputs();
-    outputSegment.reset();
     for (TimelineSegment* s = takeTimeline->first(); s != nullptr; s = s->next) {
         s->cache.releaseBuffer();
         s->take->close();
@@ -299,12 +365,10 @@ bool ConformProject::writeStagedBlocks(std::atomic<double>& progressPercent, dou
                                        std::uint64_t& blocksWritten)
 {
     const std::size_t staged = outputConverter.stagedBlocks();
-    const auto leftBytes = outputFile1->dataSize();
     errno = 0;
     if (!outputConverter.writeStaged()) {
-        // The left file is written first; if it took the blocks, the right one failed.
-        const bool leftFailed = outputFile1->dataSize() == leftBytes || !outputFile2;
-        noteWriteFailure(leftFailed ? *outputFile1 : *outputFile2, errno);
+        const BwfFile* failedFile = outputConverter.failedFile();
+        noteWriteFailure(failedFile != nullptr ? *failedFile : *outputFiles.front(), errno);
         return false;
     }
     for (std::size_t i = 0; i < staged; ++i) {
@@ -323,33 +387,34 @@ void ConformProject::noteReadFailure()
         return;
     }
     const SampleReadFailure& why = segment->cache.lastFailure;
+    const Take* file = segment->cache.failedFile != nullptr ? segment->cache.failedFile
+                                                            : &segment->take->lead();
     failure = {why.endReached ? FailureKind::TakeChanged : FailureKind::ReadTake,
-               utf8FromPath(segment->take->path().filename()), why.systemError};
+               utf8FromPath(file->path().filename()), why.systemError};
 }
 
-// Keeps exactly the whole frames that reached the disk (the same number in both files of a
-// pair), so the header `close` writes declares nothing that isn't there.
+// Keeps exactly the whole frames that reached the disk (the same number in every file of a
+// set), so the header `close` writes declares nothing that isn't there.
 void ConformProject::noteWriteFailure(const BwfFile& failed, int systemError)
 {
     failure = {FailureKind::WriteOutput, utf8FromPath(failed.path().filename()), systemError};
-    std::uint64_t frames = 0;
-    std::uint64_t rightFrames = 0;
-    if (!outputFile1->framesOnDisk(frames))
-        return;
-    if (outputFile2) {
-        if (!outputFile2->framesOnDisk(rightFrames))
+    std::uint64_t frames = std::numeric_limits<std::uint64_t>::max();
+    for (const std::unique_ptr<BwfFile>& file : outputFiles) {
+        std::uint64_t onDisk = 0;
+        if (!file->framesOnDisk(onDisk))
             return;
-        frames = std::min(frames, rightFrames);
-        (void)outputFile2->cutBackTo(frames);
+        frames = std::min(frames, onDisk);
     }
-    (void)outputFile1->cutBackTo(frames);
+    // The later files first, as before: the first file is cut last.
+    for (auto file = outputFiles.rbegin(); file != outputFiles.rend(); ++file)
+        (void)(*file)->cutBackTo(frames);
 }
 
 bool ConformProject::updateOutputHeaders()
 {
-    for (BwfFile* file : {outputFile1.get(), outputFile2.get()}) {
+    for (const std::unique_ptr<BwfFile>& file : outputFiles) {
         errno = 0;
-        if (file != nullptr && !file->updateHeader()) {
+        if (!file->updateHeader()) {
             noteWriteFailure(*file, errno);
             return false;
         }
@@ -361,9 +426,7 @@ bool ConformProject::updateOutputHeaders()
 // the run. A file without samples (a cancel before the first block) keeps its placeholder.
 void ConformProject::closeOutputFiles()
 {
-    for (BwfFile* file : {outputFile1.get(), outputFile2.get()}) {
-        if (file == nullptr)
-            continue;
+    for (const std::unique_ptr<BwfFile>& file : outputFiles) {
         errno = 0;
         const bool closed = file->close();
         if (!closed && file->dataSize() != 0 && failure.kind == FailureKind::None)

@@ -2,6 +2,7 @@
 #include "audio/BwfFile.h"
 #include "audio/TakeList.h"
 #include "audio/Types.h"
+#include "project/TakeSource.h"
 #include "project/TakeTimeline.h"
 #include "project/TimelineSegment.h"
 #include "render/OutputConverter.h"
@@ -36,6 +37,13 @@ struct RunFailure {
     int systemError = 0;   ///< the system's error number, 0 when it gave none
 };
 
+/// A track of the project: one channel of the All Tracks output, or one Split Tracks file.
+struct ProjectTrack {
+    std::uint32_t key = 0; ///< the recorders' track number (iXML CHANNEL_INDEX), or position
+    std::string name;      ///< the newest recording's name for it; empty when none names it
+    bool operator==(const ProjectTrack&) const = default;
+};
+
 /// A timeline position as a clock time; `fraction` is hundredths of a second.
 struct ClockTime {
     std::int8_t hours = 0;
@@ -58,8 +66,16 @@ public:
     /// found and all share one sample rate; with mixed rates the timeline is still built but
     /// the result is false.
     bool load(const std::string& projectFolder);
-    /// Output width (true: 24 bit, else 16) and channel mode (0-4; any other value: Stereo).
+    /// Output width (true: 24 bit, else 16) and channel mode (0-6; any other value: Stereo).
     void setOutputOptions(bool bits24, int channelMode);
+    /// Output width (16 bit, 24 bit or 32-bit float) and channel mode (0-6; any other value:
+    /// Stereo).
+    void setOutputOptions(SampleWidth width, int channelMode);
+    SampleWidth outputWidth() const noexcept { return width; }
+    /// Files the chosen mode writes: 2 for Dual Mono, one per track for Split Tracks, else 1.
+    std::size_t outputFileCount() const noexcept;
+    /// Channels of each of them: 2 for Stereo, one per track for All Tracks, else 1.
+    std::size_t outputChannelsPerFile() const noexcept;
     /// Clock times of the first segment's start and the last segment's end; false (zeros)
     /// without a timeline.
     bool getStartEndTimes(ClockTime& start, ClockTime& end) const;
@@ -74,6 +90,10 @@ public:
     std::int32_t channelMode() const noexcept { return outputMode; }
 
     const TakeList& takes() const noexcept { return takeList; }
+    /// What plays: the takes in take-list order, each family of files as one.
+    const TakeSources& sources() const noexcept { return takeSources; }
+    /// Every track key of every take, in ascending order, with its name.
+    const std::vector<ProjectTrack>& tracks() const noexcept { return projectTracks; }
     /// The "*.wav" files of the last load that are not takes, in listing order.
     const std::vector<SkippedFile>& skippedFiles() const noexcept { return skipped; }
     /// The folder the last load listed for takes ("Audio Files" or the chosen folder itself);
@@ -85,12 +105,15 @@ public:
     /// The timeline; none before a load that found takes.
     const TakeTimeline* timeline() const noexcept { return takeTimeline.get(); }
 
-    /// Creates the single output file (Stereo, Mono Left/Right/Sum). False when no path is
-    /// given, nothing is loaded, or the file could not be created.
+    /// Creates the single output file (Stereo, Mono Left/Right/Sum, All Tracks). False when no
+    /// path is given, nothing is loaded, or the file could not be created.
     bool prepareOutput(const std::string& path);
     /// Creates the left and right files of a Dual Mono conform. When the right file cannot be
     /// created, the left one just created is removed again.
     bool prepareDualMonoOutput(const std::string& leftPath, const std::string& rightPath);
+    /// Creates the files the chosen mode writes (outputFileCount() of them, in order: left and
+    /// right, or one per track). When one can't be created, those created before are removed.
+    bool prepareOutputs(const std::vector<std::string>& paths);
     /// Renders the timeline into the prepared output(s), adding to `progressPercent` for
     /// each block written (blocks go out a few at a time; their steps follow the write). True when it reached the end or was cancelled; false when nothing was
     /// prepared or there was nothing to render, or when a take could not be read or an output
@@ -115,8 +138,10 @@ private:
     [[nodiscard]] bool updateOutputHeaders();
     void closeOutputFiles();
     void scanAudioFiles(const std::filesystem::path& audioFolder);
+    void collectTracks();
     void releaseOutputs();
-    std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint8_t channels);
+    std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint16_t channels);
+    bool layOut();
     SamplePos timelineStart() const noexcept;
     /// Frames from the first segment's start to the last one's end; 0 without a timeline.
     std::uint64_t timelineFrames() const noexcept;
@@ -124,16 +149,15 @@ private:
     RenderState renderState;
     OutputConverter outputConverter;
     TakeList takeList;
+    TakeSources takeSources;
+    std::vector<ProjectTrack> projectTracks;
     std::vector<SkippedFile> skipped;
     std::filesystem::path takeFolderPath;
     RunFailure failure;
     std::unique_ptr<TakeTimeline> takeTimeline;
-    std::unique_ptr<TimelineSegment> outputSegment;
-    std::unique_ptr<BwfFile> outputFile1;
-    std::unique_ptr<BwfFile> outputFile2;
+    std::vector<std::unique_ptr<BwfFile>> outputFiles;
     std::int32_t outputMode = 0;
-    std::uint8_t outputChannelCount = 0;
-    std::uint8_t outputBits = 0;
+    SampleWidth width = SampleWidth::Bits16;
     std::uint32_t projectRate = 0;
     std::uint8_t fadeRateCode = 0;
     std::atomic<bool> cancelRequested{false};

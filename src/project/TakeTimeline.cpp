@@ -11,13 +11,12 @@ constexpr SamplePos maxTimelineFrames = SamplePos(1) << 40;
 
 } // namespace
 
-void TakeTimeline::build(const TakeList& takes)
+void TakeTimeline::build(const TakeSources& sources)
 {
     clear();
     // Newest first: a segment placed earlier keeps every frame it overlaps.
-    for (Take* take = takes.tail(); take != nullptr; take = TakeList::previousOf(take)) {
-        const std::int32_t hint = take->format().channelCount != 2 ? 1 : 0;
-        auto* segment = new TimelineSegment(take, nullptr, hint);
+    for (auto source = sources.rbegin(); source != sources.rend(); ++source) {
+        auto* segment = new TimelineSegment(source->get());
         if (segment->length == 0 || segment->start >= maxTimelineFrames ||
             segment->length >= maxTimelineFrames - segment->start) {
             delete segment;

@@ -1,6 +1,6 @@
 #pragma once
-#include "audio/TakeList.h"
 #include "audio/Types.h"
+#include "project/TakeSource.h"
 #include "project/TimelineSegment.h"
 
 namespace tabrix {
@@ -14,8 +14,9 @@ public:
     TakeTimeline(const TakeTimeline&) = delete;
     TakeTimeline& operator=(const TakeTimeline&) = delete;
 
-    /// Places every take, from the list's last (newest) to its first.
-    void build(const TakeList& takes);
+    /// Places every source, from the last (newest) to the first; `sources` must outlive the
+    /// timeline.
+    void build(const TakeSources& sources);
     /// Places `segment` against the chain from `at` on; returns the segment that now leads
     /// that chain. `segment` may be released (when it lies within a placed one).
     static TimelineSegment* insert(TimelineSegment* at, TimelineSegment* segment);

@@ -2,16 +2,11 @@
 
 namespace tabrix {
 
-TimelineSegment::TimelineSegment(BwfFile* take, BwfFile* secondTake, std::int32_t modeHint)
-    : take(take), secondTake(secondTake), channelMode(modeHint)
+TimelineSegment::TimelineSegment(TakeSource* take) : take(take)
 {
     start = take->timeReference();
-    const std::uint32_t frameBytes = take->frameBytes();
-    length = frameBytes == 0 ? 0 : take->dataSize() / frameBytes; // a partial frame isn't played
-    if (secondTake != nullptr)
-        channelMode = 4;
-    else if (take->format().channelCount == 2)
-        channelMode = 0;
+    length = take->frameCount(); // a partial frame isn't played
+    channelMode = take->tracks().size() == 2 ? 0 : 1;
     end = start + length;
 }
 
@@ -19,7 +14,6 @@ TimelineSegment* TimelineSegment::copySegment(const TimelineSegment& other)
 {
     auto* copy = new TimelineSegment;
     copy->take = other.take;
-    copy->secondTake = other.secondTake;
     copy->channelMode = other.channelMode;
     copy->start = other.start;
     copy->length = other.length;
@@ -30,11 +24,9 @@ TimelineSegment* TimelineSegment::copySegment(const TimelineSegment& other)
 
 TimelineSegment::~TimelineSegment()
 {
-    // Releases the file handles as early as possible; an output file is finalised here.
+    // Releases the file handles as early as possible.
     if (take != nullptr)
         take->close();
-    if (secondTake != nullptr)
-        secondTake->close();
 }
 
 void TimelineSegment::setEnd(SamplePos p) noexcept

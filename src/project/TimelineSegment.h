@@ -1,21 +1,21 @@
 #pragma once
-#include "audio/BwfFile.h"
 #include "audio/Types.h"
+#include "project/TakeSource.h"
 #include "render/SegmentReadCache.h"
 
 #include <cstdint>
 
 namespace tabrix {
 
-/// One span of the timeline and the take that plays there, or, for the conform, the output
-/// file(s). Segments are chained; the chain owns the segments after it.
+/// One span of the timeline and the take (a take alone or a family of files) that plays there.
+/// Segments are chained; the chain owns the segments after it.
 class TimelineSegment {
 public:
-    /// Sets the segment up from `take`'s header: start = time reference, length = whole frames.
-    /// Channel mode: 4 with a second take, 0 for a two-channel take, else `modeHint`.
-    TimelineSegment(BwfFile* take, BwfFile* secondTake, std::int32_t modeHint);
-    /// A copy of `other` (take, second take, mode, start, length, sourceOffset) without links
-    /// and with an empty read cache.
+    /// Sets the segment up from `take`: start = time reference, length = whole frames.
+    /// Channel mode: 0 for a take of two channels, else 1.
+    explicit TimelineSegment(TakeSource* take);
+    /// A copy of `other` (take, mode, start, length, sourceOffset) without links and with an
+    /// empty read cache.
     static TimelineSegment* copySegment(const TimelineSegment& other);
     /// Closes the take(s); the segments after this one are released by their owner.
     ~TimelineSegment();
@@ -31,8 +31,7 @@ public:
     /// Puts `segment` between this segment and its next one (if any).
     void linkAfter(TimelineSegment* segment) noexcept;
 
-    BwfFile* take = nullptr;
-    BwfFile* secondTake = nullptr;
+    TakeSource* take = nullptr;
     std::int32_t channelMode = 0;
     SamplePos start = 0;
     SamplePos end = 0;

@@ -13,10 +13,13 @@ class FadeTable {
 public:
     static const FadeTable& instance();
     std::uint32_t gainAt(std::size_t step) const noexcept { return gains[step]; }
+    /// The same gain for float samples: entry / 2^31, rounded to the nearest float.
+    float floatGainAt(std::size_t step) const noexcept { return floatGains[step]; }
 
 private:
     FadeTable();
     std::array<std::uint32_t, fadeTableSize> gains{};
+    std::array<float, fadeTableSize> floatGains{};
 };
 
 /// s x g with only the top 16 bits of each taking part: ((s >> 16) x (g >> 16)) x 2.

@@ -1,9 +1,10 @@
 #include "render/OutputConverter.h"
 
 #include "audio/ByteOrder.h"
-#include "project/TimelineSegment.h"
+#include "audio/BwfFile.h"
+#include "project/TakeSource.h"
 #include "render/FrameShuffle.h"
-#include "render/SegmentReadCache.h"
+#include "render/SampleLoad.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,12 +14,10 @@ namespace tabrix {
 
 namespace {
 
-constexpr std::size_t secondHalfOffset = 262144; // Dual Mono: right file's bytes
-constexpr std::size_t stagingBytes = 2 * secondHalfOffset;
-
-// Room for the staged blocks' bytes plus the one byte a 24-bit store writes past them.
-static_assert(OutputConverter::maxStagedBlocks * blockFrames * 6 < stagingBytes);
-static_assert(OutputConverter::maxStagedBlocks * blockFrames * 3 < secondHalfOffset);
+// Staged blocks of every file together stay within this unless one block alone is larger.
+constexpr std::size_t stagingBudgetBytes = 2 << 20;
+// Past each file's staged bytes: the one byte a 24-bit store writes beyond a sample.
+constexpr std::size_t regionSlackBytes = 8;
 
 template <int Bytes> inline std::uint8_t* put(std::uint8_t* into, std::int32_t word) noexcept
 {
@@ -240,47 +239,144 @@ void convertSource(std::int32_t mode, const WaveFormat& source, const std::uint8
                                                                       into, secondInto);
 }
 
+// One output sample from a working sample: the top bits of a word, or a float as it is.
+template <OutputFormat Format> inline void storeWord(std::uint8_t* into, std::int32_t word) noexcept
+{
+    if constexpr (Format == OutputFormat::Int16) {
+        storeS16le(into, to16(word));
+    } else {
+        const auto bits = static_cast<std::uint32_t>(word);
+        into[0] = static_cast<std::uint8_t>(bits >> 8); // three byte stores: nothing spills
+        into[1] = static_cast<std::uint8_t>(bits >> 16);
+        into[2] = static_cast<std::uint8_t>(bits >> 24);
+    }
+}
+
+// One lane of source bytes (every `stride` bytes) to one output channel (every `step` bytes).
+template <SampleKind Kind, OutputFormat Format>
+void laneToChannel(const std::uint8_t* from, std::size_t stride, std::uint8_t* into,
+                   std::size_t step, std::uint64_t frameCount) noexcept
+{
+    for (std::uint64_t i = 0; i < frameCount; ++i, from += stride, into += step) {
+        if constexpr (Format == OutputFormat::Float32)
+            storeF32le(into, sampleFloat<Kind>(from));
+        else
+            storeWord<Format>(into, sampleWord<Kind>(from));
+    }
+}
+
+template <SampleKind Kind>
+void laneToChannel(OutputFormat format, const std::uint8_t* from, std::size_t stride,
+                   std::uint8_t* into, std::size_t step, std::uint64_t frameCount) noexcept
+{
+    switch (format) {
+    case OutputFormat::Int16:
+        laneToChannel<Kind, OutputFormat::Int16>(from, stride, into, step, frameCount);
+        break;
+    case OutputFormat::Int24:
+        laneToChannel<Kind, OutputFormat::Int24>(from, stride, into, step, frameCount);
+        break;
+    case OutputFormat::Float32:
+        laneToChannel<Kind, OutputFormat::Float32>(from, stride, into, step, frameCount);
+        break;
+    }
+}
+
+bool sameKind(SampleKind kind, OutputFormat format) noexcept
+{
+    return (kind == SampleKind::Signed16 && format == OutputFormat::Int16) ||
+           (kind == SampleKind::Signed24 && format == OutputFormat::Int24) ||
+           (kind == SampleKind::Float32 && format == OutputFormat::Float32);
+}
+
 } // namespace
 
-bool OutputConverter::bindOutput(TimelineSegment* outputSegment)
+bool OutputConverter::bindOutput(const OutputLayout& layout)
 {
-    if (outputSegment == nullptr || outputSegment->take == nullptr)
+    if (layout.files.empty() || layout.files.front() == nullptr)
         return false;
-    if (staging == nullptr) // kept from run to run: allocated once
-        staging.reset(new (std::nothrow) std::uint8_t[stagingBytes]);
+    files = layout.files;
+    mode = layout.mode;
+    format = layout.format;
+    laneCount = layout.laneCount;
+    pairLayout = format != OutputFormat::Float32 && mode >= 0 && mode <= 4;
+    width = format == OutputFormat::Int16 ? 16 : 24;
+    const std::uint32_t sampleBytes = sampleBytesOf(format);
+    outputFrameBytes = files.front()->frameBytes();
+    channels.clear();
+    switch (mode) {
+    case 0: channels = {{0, 0, 0, false}, {0, sampleBytes, 1, false}}; break;
+    case 1: channels = {{0, 0, 0, false}}; break;
+    case 2: channels = {{0, 0, 1, false}}; break;
+    case 3: channels = {{0, 0, 0, true}}; break;
+    case 4: channels = {{0, 0, 0, false}, {1, 0, 1, false}}; break;
+    case 5:
+        for (std::size_t k = 0; k < laneCount; ++k)
+            channels.push_back({0, static_cast<std::uint32_t>(k * sampleBytes), k, false});
+        break;
+    default:
+        for (std::size_t k = 0; k < laneCount; ++k)
+            channels.push_back({k, 0, k, false});
+        break;
+    }
+    for (const OutputChannel& channel : channels)
+        if (channel.file >= files.size() || files[channel.file] == nullptr)
+            return false;
+    const std::size_t blockBytes = blockFrames * outputFrameBytes * files.size();
+    blockLimit = maxStagedBlocks;
+    while (blockLimit > 1 && blockLimit * blockBytes > stagingBudgetBytes)
+        blockLimit /= 2;
+    regionBytes = blockLimit * blockFrames * outputFrameBytes + regionSlackBytes;
+    const std::size_t needed = regionBytes * files.size();
+    if (needed > stagingCapacity) { // kept from run to run: allocated once for the widest
+        staging.reset(new (std::nothrow) std::uint8_t[needed]);
+        stagingCapacity = staging != nullptr ? needed : 0;
+    }
     if (staging == nullptr)
         return false;
     stagedFrames = 0;
     stagedBlockCount = 0;
-    const WaveFormat& format = outputSegment->take->format();
-    segment = outputSegment;
     directCount = 0;
-    outputFrameBytes = static_cast<std::uint16_t>(format.frameBytes());
-    width = format.bitsPerSample;
-    mode = outputSegment->channelMode;
+    lastFailedFile = nullptr;
+    bound = true;
     return true;
 }
 
-bool OutputConverter::convertBlock(const WorkFrame* source, std::uint64_t frameCount)
+std::uint8_t* OutputConverter::region(std::size_t file) noexcept
 {
-    return stageBlock(source, frameCount) && writeStaged();
+    return staging.get() + file * regionBytes;
 }
 
-bool OutputConverter::stageBlock(const WorkFrame* source, std::uint64_t frameCount)
+bool OutputConverter::convertBlock(const BlockView& block, std::uint64_t frameCount)
 {
-    if (source == nullptr || segment == nullptr || (width != 16 && width != 24) ||
-        frameCount > blockFrames || stagedBlockCount == maxStagedBlocks)
+    return stageBlock(block, frameCount) && writeStaged();
+}
+
+bool OutputConverter::stageBlock(const BlockView& block, std::uint64_t frameCount)
+{
+    const bool hasFrames = pairs() ? block.frames != nullptr
+                                   : (format == OutputFormat::Float32 ? block.floats != nullptr
+                                                                      : block.words != nullptr);
+    if (!bound || !hasFrames || frameCount > blockFrames || stagedBlockCount == blockLimit ||
+        (!pairs() && block.laneCount != laneCount))
         return false;
-    destination = staging.get() + static_cast<std::size_t>(stagedFrames) * outputFrameBytes;
-    secondDestination = mode == 4 ? destination + secondHalfOffset : nullptr;
+    destination = region(0) + static_cast<std::size_t>(stagedFrames) * outputFrameBytes;
+    secondDestination = mode == 4 ? region(1) + static_cast<std::size_t>(stagedFrames) * outputFrameBytes
+                                  : nullptr;
     std::uint64_t next = 0; // first frame not yet converted
     for (std::size_t k = 0; k < directCount && next < frameCount; ++k) {
         const DirectSpan& span = directSpans[k];
         const std::uint64_t spanFirst = std::min(span.blockOffset, frameCount);
-        convertWorkFrames(source, next, spanFirst - next, true);
+        if (pairs())
+            convertWorkFrames(block.frames, next, spanFirst - next, true);
+        else
+            convertLanes(block, next, spanFirst - next);
         next = std::max(next, std::min(span.blockOffset + span.frameCount, frameCount));
     }
-    convertWorkFrames(source, next, frameCount - next, false);
+    if (pairs())
+        convertWorkFrames(block.frames, next, frameCount - next, false);
+    else
+        convertLanes(block, next, frameCount - next);
     directCount = 0;
     stagedFrames += frameCount;
     stagedBlockFrames[stagedBlockCount++] = frameCount;
@@ -310,12 +406,48 @@ void OutputConverter::convertWorkFrames(const WorkFrame* source, std::uint64_t f
     }
 }
 
-bool OutputConverter::acceptsDirect(const WaveFormat& source) const noexcept
+// Lanes to their output channels, one channel at a time; stores never reach past a sample.
+void OutputConverter::convertLanes(const BlockView& block, std::uint64_t first,
+                                   std::uint64_t frameCount) noexcept
 {
-    const unsigned sampleBytes = source.bitsPerSample / 8u;
-    return segment != nullptr && (width == 16 || width == 24) &&
-           (sampleBytes == 2 || sampleBytes == 3) &&
-           (source.channelCount == 1 || source.channelCount == 2);
+    if (frameCount == 0)
+        return;
+    const std::size_t lanes = laneCount;
+    const std::size_t step = outputFrameBytes;
+    for (const OutputChannel& channel : channels) {
+        std::uint8_t* into = region(channel.file) +
+                             static_cast<std::size_t>(stagedFrames + first) * step +
+                             channel.byteOffset;
+        const std::size_t from = static_cast<std::size_t>(first) * lanes + channel.lane;
+        if (format == OutputFormat::Float32) {
+            const float* in = block.floats + from;
+            for (std::uint64_t i = 0; i < frameCount; ++i, in += lanes, into += step)
+                storeF32le(into, channel.sum ? in[0] + in[1] : in[0]);
+        } else {
+            const std::int32_t* in = block.words + from;
+            for (std::uint64_t i = 0; i < frameCount; ++i, in += lanes, into += step) {
+                const std::int32_t word = channel.sum ? monoSum(in[0], in[1]) : in[0];
+                if (format == OutputFormat::Int16)
+                    storeWord<OutputFormat::Int16>(into, word);
+                else
+                    storeWord<OutputFormat::Int24>(into, word);
+            }
+        }
+    }
+}
+
+bool OutputConverter::acceptsDirect(const TakeSource& source) const noexcept
+{
+    if (!bound)
+        return false;
+    if (!pairs()) // every lane by itself; a sum needs two, so Mono Sum goes through the block
+        return mode != 3;
+    if (source.isFamily())
+        return false;
+    const WaveFormat& take = source.lead().format();
+    const unsigned sampleBytes = take.bitsPerSample / 8u;
+    return (sampleBytes == 2 || sampleBytes == 3) &&
+           (take.channelCount == 1 || take.channelCount == 2);
 }
 
 bool OutputConverter::sameLayout(const WaveFormat& source) const noexcept
@@ -328,7 +460,7 @@ bool OutputConverter::sameLayout(const WaveFormat& source) const noexcept
 
 std::uint8_t* OutputConverter::spanStart(std::uint64_t blockOffset) noexcept
 {
-    return staging.get() + static_cast<std::size_t>(stagedFrames + blockOffset) * outputFrameBytes;
+    return region(0) + static_cast<std::size_t>(stagedFrames + blockOffset) * outputFrameBytes;
 }
 
 void OutputConverter::recordSpan(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
@@ -340,49 +472,84 @@ void OutputConverter::recordSpan(std::uint64_t blockOffset, std::uint64_t frameC
         directSpans[directCount++] = {blockOffset, frameCount};
 }
 
-bool OutputConverter::convertDirect(const std::uint8_t* from, const WaveFormat& source,
-                                    std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
+bool OutputConverter::convertDirect(const std::uint8_t* cacheBytes, std::uint64_t cacheIndex,
+                                    const TakeSource& source, std::uint64_t blockOffset,
+                                    std::uint64_t frameCount) noexcept
 {
-    if (from == nullptr || !acceptsDirect(source) || directCount == maxDirectSpans ||
+    if (cacheBytes == nullptr || !acceptsDirect(source) || directCount == maxDirectSpans ||
         blockOffset + frameCount > blockFrames)
         return false;
+    if (!pairs()) {
+        const std::vector<LaneSource>& lanes = source.lanes();
+        for (const OutputChannel& channel : channels) {
+            const LaneSource& lane = lanes[channel.lane];
+            std::uint8_t* into = region(channel.file) +
+                                 static_cast<std::size_t>(stagedFrames + blockOffset) *
+                                     outputFrameBytes +
+                                 channel.byteOffset;
+            const std::uint8_t* from = cacheBytes + lane.byteOffset + cacheIndex * lane.strideBytes;
+            withKind(lane.kind, [&]<SampleKind Kind>() {
+                laneToChannel<Kind>(format, from, lane.strideBytes, into, outputFrameBytes,
+                                    frameCount);
+            });
+        }
+        recordSpan(blockOffset, frameCount);
+        return true;
+    }
+    const WaveFormat& take = source.lead().format();
+    const std::uint8_t* from = cacheBytes + cacheIndex * source.frameBytes();
     std::uint8_t* into = spanStart(blockOffset);
-    std::uint8_t* secondInto = mode == 4 ? into + secondHalfOffset : nullptr;
-    if (sameLayout(source)) { // the bytes are already right
-        const std::size_t byteCount = static_cast<std::size_t>(frameCount) * source.frameBytes();
+    std::uint8_t* secondInto =
+        mode == 4 ? region(1) + static_cast<std::size_t>(stagedFrames + blockOffset) * outputFrameBytes
+                  : nullptr;
+    if (sameLayout(take)) { // the bytes are already right
+        const std::size_t byteCount = static_cast<std::size_t>(frameCount) * take.frameBytes();
         std::memcpy(into, from, byteCount);
         if (mode == 4)
             std::memcpy(secondInto, from, byteCount);
     } else if (width == 16) {
-        convertSource<2>(mode, source, from, frameCount, into, secondInto);
+        convertSource<2>(mode, take, from, frameCount, into, secondInto);
     } else {
-        convertSource<3>(mode, source, from, frameCount, into, secondInto);
+        convertSource<3>(mode, take, from, frameCount, into, secondInto);
     }
     recordSpan(blockOffset, frameCount);
     return true;
 }
 
-std::uint8_t* OutputConverter::identityTarget(const WaveFormat& source, std::uint64_t blockOffset,
+std::uint8_t* OutputConverter::identityTarget(const TakeSource& source, std::uint64_t blockOffset,
                                               std::uint64_t frameCount) noexcept
 {
-    if (!acceptsDirect(source) || !sameLayout(source) || directCount == maxDirectSpans ||
+    if (!bound || source.isFamily() || directCount == maxDirectSpans ||
         blockOffset + frameCount > blockFrames)
         return nullptr;
+    if (pairs()) {
+        if (!acceptsDirect(source) || !sameLayout(source.lead().format()))
+            return nullptr;
+    } else {
+        // One file whose frames are the take's frames: every track in order, or float stereo.
+        const bool oneFile = files.size() == 1 && (mode == 0 || mode == 5);
+        if (!oneFile || !source.lanesAreFrames() || source.frameBytes() != outputFrameBytes ||
+            !sameKind(source.lanes().front().kind, format))
+            return nullptr;
+    }
     return spanStart(blockOffset);
 }
 
 void OutputConverter::keepDirect(std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
 {
     std::uint8_t* into = spanStart(blockOffset);
+    const std::size_t byteCount = static_cast<std::size_t>(frameCount) * outputFrameBytes;
     if (mode == 4)
-        std::memcpy(into + secondHalfOffset, into,
-                    static_cast<std::size_t>(frameCount) * outputFrameBytes);
+        std::memcpy(region(1) + (into - region(0)), into, byteCount);
+    if (format == OutputFormat::Float32) // a take's NaN or infinity must not reach the output
+        for (std::uint8_t* sample = into; sample < into + byteCount; sample += 4)
+            storeF32le(sample, keptFloat(loadF32le(sample)));
     recordSpan(blockOffset, frameCount);
 }
 
 bool OutputConverter::writeStaged()
 {
-    if (segment == nullptr || segment->take == nullptr)
+    if (!bound)
         return false;
     const std::uint64_t byteCount = std::uint64_t(outputFrameBytes) * stagedFrames;
     const std::size_t blockCount = stagedBlockCount;
@@ -390,47 +557,45 @@ bool OutputConverter::writeStaged()
     stagedBlockCount = 0;
     if (byteCount == 0)
         return true;
-    if (mode != 4)
-        return segment->take->writeSamples(staging.get(), byteCount);
-    if (segment->secondTake == nullptr)
-        return false;
-    const std::uint64_t leftFramesBefore = segment->take->dataSize() / outputFrameBytes;
-    if (!segment->take->writeSamples(staging.get(), byteCount)) {
-        keepRightInStep(leftFramesBefore, blockCount);
-        return false;
+    const std::uint64_t framesBefore = files.front()->dataSize() / outputFrameBytes;
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        if (!files[f]->writeSamples(region(f), byteCount)) {
+            lastFailedFile = files[f];
+            keepLaterFilesInStep(f, framesBefore, blockCount);
+            return false;
+        }
     }
-    return segment->secondTake->writeSamples(staging.get() + secondHalfOffset, byteCount);
+    return true;
 }
 
-// When the left file fails part-way through the staged blocks, the right file still gets the
-// blocks before the one the left stopped in, as writing block by block would have left it, so
-// that both are cut back to the same whole blocks.
-void OutputConverter::keepRightInStep(std::uint64_t leftFramesBefore, std::size_t blockCount)
+// When a file fails part-way through the staged blocks, the files after it still get the
+// blocks before the one it stopped in, as writing block by block would have left them, so
+// that all are cut back to the same whole blocks.
+void OutputConverter::keepLaterFilesInStep(std::size_t failed, std::uint64_t framesBefore,
+                                           std::size_t blockCount)
 {
-    const int leftError = errno; // the failure reported is the left file's
+    const int failedError = errno; // the failure reported is the failed file's
     std::uint64_t onDisk = 0;
-    if (segment->take->framesOnDisk(onDisk)) {
-        const std::uint64_t reached = onDisk > leftFramesBefore ? onDisk - leftFramesBefore : 0;
+    if (failed + 1 < files.size() && files[failed]->framesOnDisk(onDisk)) {
+        const std::uint64_t reached = onDisk > framesBefore ? onDisk - framesBefore : 0;
         std::uint64_t before = 0; // frames of the blocks wholly before the failed one
         for (std::size_t k = 0; k + 1 < blockCount && before + stagedBlockFrames[k] <= reached;
              ++k)
             before += stagedBlockFrames[k];
-        if (before > 0)
-            (void)segment->secondTake->writeSamples(staging.get() + secondHalfOffset,
-                                                    before * outputFrameBytes);
+        for (std::size_t f = failed + 1; f < files.size() && before > 0; ++f)
+            (void)files[f]->writeSamples(region(f), before * outputFrameBytes);
     }
-    errno = leftError;
+    errno = failedError;
 }
 
 void OutputConverter::closeOutputs()
 {
-    if (segment == nullptr)
+    if (!bound)
         return;
-    if (segment->take != nullptr)
-        segment->take->close();
-    if (mode == 4 && segment->secondTake != nullptr)
-        segment->secondTake->close();
-    segment = nullptr; // the output segment is released after the run
+    for (BwfFile* file : files)
+        file->close();
+    bound = false; // the files are released after the run
+    files.clear();
     stagedFrames = 0;
     stagedBlockCount = 0;
 }

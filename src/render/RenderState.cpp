@@ -4,58 +4,16 @@
 #include "project/TakeTimeline.h"
 #include "render/FadeTable.h"
 #include "render/OutputConverter.h"
+#include "render/SampleLoad.h"
 #include "render/SegmentReadCache.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
+#include <new>
 
 namespace tabrix {
 
 namespace {
-
-// Source samples go into the top bits of a working word. Shifts are done unsigned so that
-// negative samples are well defined.
-inline std::int32_t fromTop(std::uint32_t bits) noexcept
-{
-    return static_cast<std::int32_t>(bits);
-}
-
-inline std::int32_t load8(const std::uint8_t* p) noexcept
-{
-    return fromTop(static_cast<std::uint32_t>(p[0] ^ 0x80u) << 24); // unsigned, offset 128
-}
-
-inline std::int32_t load16(const std::uint8_t* p) noexcept
-{
-    return fromTop(std::uint32_t(loadU16le(p)) << 16);
-}
-
-// One 32-bit load instead of three byte loads: the byte after the sample is shifted out. The
-// last sample of a refill may read one byte past it, which stays inside the cache buffer.
-static_assert(SegmentReadCache::capacity24Bit < SegmentReadCache::bufferBytes);
-
-inline std::int32_t load24(const std::uint8_t* p) noexcept
-{
-    return fromTop(loadU32le(p) << 8);
-}
-
-inline std::int32_t load32(const std::uint8_t* p) noexcept
-{
-    return loadS32le(p);
-}
-
-inline std::int32_t loadFloat(const std::uint8_t* p) noexcept
-{
-    const double scaled = double(loadF32le(p)) * 2147483648.0;
-    if (std::isnan(scaled))
-        return 0;
-    if (scaled >= 2147483647.0)
-        return 2147483647;
-    if (scaled <= -2147483648.0)
-        return -2147483647 - 1;
-    return static_cast<std::int32_t>(scaled); // truncates toward zero
-}
 
 template <typename Load>
 void copyFrames(const std::uint8_t* from, WorkFrame* into, std::uint64_t frameCount,
@@ -75,14 +33,14 @@ void toWorkFrames(const BwfFile& take, const std::uint8_t* from, WorkFrame* into
     // Takes with more than two channels play their first two as left and right.
     const std::size_t rightOffset = take.format().channelCount >= 2 ? sampleBytes : 0;
     switch (sampleBytes) {
-    case 1: copyFrames(from, into, frameCount, frameBytes, rightOffset, load8); break;
-    case 2: copyFrames(from, into, frameCount, frameBytes, rightOffset, load16); break;
-    case 3: copyFrames(from, into, frameCount, frameBytes, rightOffset, load24); break;
+    case 1: copyFrames(from, into, frameCount, frameBytes, rightOffset, wordOfU8); break;
+    case 2: copyFrames(from, into, frameCount, frameBytes, rightOffset, wordOfS16); break;
+    case 3: copyFrames(from, into, frameCount, frameBytes, rightOffset, wordOfS24); break;
     default:
         if (take.encoding() == SampleEncoding::Float)
-            copyFrames(from, into, frameCount, frameBytes, rightOffset, loadFloat);
+            copyFrames(from, into, frameCount, frameBytes, rightOffset, wordOfF32);
         else
-            copyFrames(from, into, frameCount, frameBytes, rightOffset, load32);
+            copyFrames(from, into, frameCount, frameBytes, rightOffset, loadS32le);
         break;
     }
 }
@@ -94,6 +52,29 @@ void RenderState::resetRender() noexcept
     lastSegment = nullptr;
     failedSegment = nullptr;
     fadeInDone = 0;
+}
+
+bool RenderState::setLayout(BlockLayout layout, std::size_t laneCount)
+{
+    block.layout = layout;
+    block.laneCount = layout == BlockLayout::Frames ? 2 : laneCount;
+    const std::size_t sampleCount = laneCount * blockFrames;
+    if (layout == BlockLayout::Words && block.wordLanes < laneCount) {
+        block.words.reset(new (std::nothrow) std::int32_t[sampleCount]);
+        block.wordLanes = block.words != nullptr ? laneCount : 0;
+        return block.words != nullptr;
+    }
+    if (layout == BlockLayout::Floats && block.floatLanes < laneCount) {
+        block.floats.reset(new (std::nothrow) float[sampleCount]);
+        block.floatLanes = block.floats != nullptr ? laneCount : 0;
+        return block.floats != nullptr;
+    }
+    return true;
+}
+
+BlockView RenderState::view() const noexcept
+{
+    return {block.frames.get(), block.words.get(), block.floats.get(), block.laneCount};
 }
 
 bool RenderState::renderBlock(const TakeTimeline* timeline, SamplePos& position,
@@ -156,7 +137,18 @@ void RenderState::appendSilence(std::uint64_t frameCount, SamplePos& position) n
 {
     if (block.filled == 0)
         block.startPosition = position;
-    std::fill_n(block.frames.get() + block.filled, frameCount, WorkFrame{});
+    const std::size_t lanes = block.laneCount;
+    switch (block.layout) {
+    case BlockLayout::Frames:
+        std::fill_n(block.frames.get() + block.filled, frameCount, WorkFrame{});
+        break;
+    case BlockLayout::Words:
+        std::fill_n(block.words.get() + block.filled * lanes, frameCount * lanes, 0);
+        break;
+    case BlockLayout::Floats:
+        std::fill_n(block.floats.get() + block.filled * lanes, frameCount * lanes, 0.0f);
+        break;
+    }
     block.filled += frameCount;
     position += frameCount;
 }
@@ -167,31 +159,75 @@ void RenderState::appendSilence(std::uint64_t frameCount, SamplePos& position) n
 void RenderState::copyRun(const TimelineSegment& segment, std::uint64_t frameCount,
                           SamplePos& position, std::uint64_t fadeLength) noexcept
 {
-    const BwfFile& take = *segment.take;
-    const std::uint8_t* from = segment.cache.framePtr(position);
-    WorkFrame* into = block.frames.get() + block.filled;
-    const std::size_t frameBytes = take.frameBytes();
+    const TakeSource& source = *segment.take;
     std::uint64_t head = frameCount; // frames before the direct stretch
     std::uint64_t middle = 0;        // frames of the direct stretch
-    if (direct != nullptr && segment.length > 2 * fadeLength &&
-        direct->acceptsDirect(take.format())) {
+    if (direct != nullptr && segment.length > 2 * fadeLength && direct->acceptsDirect(source)) {
         const SamplePos end = position + frameCount;
         const SamplePos quietFrom = std::clamp(segment.start + fadeLength, position, end);
         const SamplePos quietTo = std::clamp(segment.end - fadeLength, quietFrom, end);
         if (quietTo > quietFrom &&
-            direct->convertDirect(from + (quietFrom - position) * frameBytes, take.format(),
-                                  block.filled + (quietFrom - position), quietTo - quietFrom)) {
+            direct->convertDirect(segment.cache.bytes(), segment.cache.frameIndex(quietFrom),
+                                  source, block.filled + (quietFrom - position),
+                                  quietTo - quietFrom)) {
             head = quietFrom - position;
             middle = quietTo - quietFrom;
         }
     }
-    toWorkFrames(take, from, into, head);
+    toWorking(segment, position, block.filled, head);
     const std::uint64_t skipped = head + middle;
-    toWorkFrames(take, from + skipped * frameBytes, into + skipped, frameCount - skipped);
+    toWorking(segment, position + skipped, block.filled + skipped, frameCount - skipped);
     if (block.filled == 0)
         block.startPosition = position;
     block.filled += frameCount;
     position += frameCount;
+}
+
+// A take read alone into pairs keeps its one-pass copy; everything else goes lane by lane.
+void RenderState::toWorking(const TimelineSegment& segment, SamplePos position,
+                            std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
+{
+    if (frameCount == 0)
+        return;
+    if (block.layout == BlockLayout::Frames && !segment.take->isFamily())
+        toWorkFrames(segment.take->lead(), segment.cache.framePtr(position),
+                     block.frames.get() + blockOffset, frameCount);
+    else
+        copyLanes(segment, segment.cache.frameIndex(position), blockOffset, frameCount);
+}
+
+void RenderState::copyLanes(const TimelineSegment& segment, std::uint64_t cacheIndex,
+                            std::uint64_t blockOffset, std::uint64_t frameCount) noexcept
+{
+    const std::vector<LaneSource>& lanes = segment.take->lanes();
+    const std::size_t laneCount = block.laneCount;
+    for (std::size_t l = 0; l < lanes.size() && l < laneCount; ++l) {
+        const LaneSource& lane = lanes[l];
+        const std::size_t stride = lane.strideBytes;
+        const std::uint8_t* from = segment.cache.bytes() + lane.byteOffset + cacheIndex * stride;
+        withKind(lane.kind, [&]<SampleKind Kind>() {
+            switch (block.layout) {
+            case BlockLayout::Frames: {
+                WorkFrame* into = block.frames.get() + blockOffset;
+                for (std::uint64_t i = 0; i < frameCount; ++i)
+                    (l == 0 ? into[i].left : into[i].right) = sampleWord<Kind>(from + i * stride);
+                break;
+            }
+            case BlockLayout::Words: {
+                std::int32_t* into = block.words.get() + blockOffset * laneCount + l;
+                for (std::uint64_t i = 0; i < frameCount; ++i)
+                    into[i * laneCount] = sampleWord<Kind>(from + i * stride);
+                break;
+            }
+            case BlockLayout::Floats: {
+                float* into = block.floats.get() + blockOffset * laneCount + l;
+                for (std::uint64_t i = 0; i < frameCount; ++i)
+                    into[i * laneCount] = sampleFloat<Kind>(from + i * stride);
+                break;
+            }
+            }
+        });
+    }
 }
 
 // Where the take's bytes are the output's bytes, an unfaded stretch the cache doesn't hold is
@@ -201,19 +237,20 @@ void RenderState::copyRun(const TimelineSegment& segment, std::uint64_t frameCou
 bool RenderState::readDirect(TimelineSegment& segment, SamplePos& position, std::uint64_t room,
                              std::uint64_t fadeLength)
 {
-    BwfFile* take = segment.take;
-    if (take == nullptr || segment.length <= 2 * fadeLength ||
+    TakeSource* source = segment.take;
+    if (source == nullptr || source->isFamily() || segment.length <= 2 * fadeLength ||
         position < segment.start + fadeLength || position >= segment.end - fadeLength)
         return false;
+    Take& take = source->lead();
     const std::uint64_t untilFade = segment.end - fadeLength - position;
     const std::uint64_t frameCount = std::min(room, untilFade);
-    const std::uint64_t frameBytes = take->frameBytes();
+    const std::uint64_t frameBytes = take.frameBytes();
     const std::uint64_t byteOffset =
         frameBytes * (segment.sourceOffset + (position - segment.start));
-    std::uint8_t* into = direct->identityTarget(take->format(), block.filled, frameCount);
+    std::uint8_t* into = direct->identityTarget(*source, block.filled, frameCount);
     std::uint64_t bytesRead = 0;
     if (into == nullptr ||
-        !take->readSamples(into, byteOffset, frameCount * frameBytes, bytesRead))
+        !take.readSamples(into, byteOffset, frameCount * frameBytes, bytesRead))
         return false;
     direct->keepDirect(block.filled, frameCount);
     if (room > untilFade && room < segment.end - position)
@@ -235,7 +272,7 @@ void RenderState::applyFades(TimelineSegment& segment, SamplePos position,
             fadeInDone = 0;
     }
     if (&segment != lastSegment &&
-        (lastSegment == nullptr || !segment.take->sameTfid(lastSegment->take))) {
+        (lastSegment == nullptr || !segment.take->sameRecording(lastSegment->take))) {
         fadeInDone = 0;
         // A segment whose start lies in an earlier block gets no fade-in.
         if (segment.start >= block.startPosition)
@@ -244,7 +281,7 @@ void RenderState::applyFades(TimelineSegment& segment, SamplePos position,
     if (position == segment.end) {
         const TimelineSegment* following = segment.next;
         const bool sameRecording = following != nullptr && following->take != nullptr &&
-                                   segment.take->sameTfid(following->take);
+                                   segment.take->sameRecording(following->take);
         if (!sameRecording)
             fadeOut(segment, tableStep, fadeLength);
         segment.cache.releaseBuffer(); // the renderer never comes back to a passed segment
@@ -264,13 +301,8 @@ void RenderState::fadeInPiece(const TimelineSegment& segment, std::uint64_t from
                                          ? block.startPosition - segment.start
                                          : 0;                     // first step inside the block
     const std::uint64_t upTo = std::min(fadeFrames, placed);
-    const FadeTable& table = FadeTable::instance();
-    for (std::uint64_t i = std::max(fromStep, blockFirst); i < upTo; ++i) {
-        WorkFrame& frame = block.frames[segment.start + i - block.startPosition];
-        const std::uint32_t gain = table.gainAt(tableStep * i);
-        frame.left = applyGain(frame.left, gain);
-        frame.right = applyGain(frame.right, gain);
-    }
+    for (std::uint64_t i = std::max(fromStep, blockFirst); i < upTo; ++i)
+        scaleFrame(std::size_t(segment.start + i - block.startPosition), tableStep * i);
     fadeInDone = upTo >= fadeFrames ? 0 : upTo;
 }
 
@@ -284,13 +316,37 @@ void RenderState::fadeOut(const TimelineSegment& segment, std::uint32_t tableSte
     const auto blockStart = std::int64_t(block.startPosition);
     const std::int64_t from = std::max(regionStart, blockStart);
     const std::int64_t to = std::min(std::int64_t(segment.end), blockStart + std::int64_t(block.filled));
-    const FadeTable& table = FadeTable::instance();
     for (std::int64_t p = from; p < to; ++p) {
         const auto i = std::uint64_t(p - regionStart);
-        const std::uint32_t gain = table.gainAt(fadeTableSize - 1 - tableStep * i);
-        WorkFrame& frame = block.frames[std::size_t(p - blockStart)];
+        scaleFrame(std::size_t(p - blockStart), fadeTableSize - 1 - tableStep * i);
+    }
+}
+
+// The same gain on every lane: the integer rule for words, one float product for floats.
+void RenderState::scaleFrame(std::size_t index, std::size_t tableIndex) noexcept
+{
+    const FadeTable& table = FadeTable::instance();
+    const std::size_t lanes = block.laneCount;
+    switch (block.layout) {
+    case BlockLayout::Frames: {
+        WorkFrame& frame = block.frames[index];
+        const std::uint32_t gain = table.gainAt(tableIndex);
         frame.left = applyGain(frame.left, gain);
         frame.right = applyGain(frame.right, gain);
+        break;
+    }
+    case BlockLayout::Words: {
+        const std::uint32_t gain = table.gainAt(tableIndex);
+        for (std::int32_t* w = block.words.get() + index * lanes, *end = w + lanes; w != end; ++w)
+            *w = applyGain(*w, gain);
+        break;
+    }
+    case BlockLayout::Floats: {
+        const float gain = table.floatGainAt(tableIndex);
+        for (float* f = block.floats.get() + index * lanes, *end = f + lanes; f != end; ++f)
+            *f = *f * gain;
+        break;
+    }
     }
 }
 

@@ -10,8 +10,7 @@ namespace tabrix {
 
 std::uint32_t SegmentReadCache::cacheCapacity() const noexcept
 {
-    return file != nullptr && file->format().bitsPerSample == 24 ? capacity24Bit
-                                                                  : std::uint32_t(bufferBytes);
+    return source != nullptr ? source->cacheCapacity() : std::uint32_t(bufferBytes);
 }
 
 std::uint64_t SegmentReadCache::cachedFrames(SamplePos p) const noexcept
@@ -23,15 +22,15 @@ std::uint64_t SegmentReadCache::cachedFrames(SamplePos p) const noexcept
 
 const std::uint8_t* SegmentReadCache::framePtr(SamplePos p) const noexcept
 {
-    if (cachedFrames(p) == 0 || file == nullptr)
+    if (cachedFrames(p) == 0 || source == nullptr)
         return nullptr;
-    return storage.get() + static_cast<std::size_t>(p - cacheStart) * file->frameBytes();
+    return storage.get() + static_cast<std::size_t>(p - cacheStart) * source->frameBytes();
 }
 
 std::uint8_t* SegmentReadCache::buffer() noexcept
 {
     if (storage == nullptr)
-        storage.reset(new (std::nothrow) std::uint8_t[bufferBytes]);
+        storage.reset(new (std::nothrow) std::uint8_t[bufferBytes + slackBytes]());
     return storage.get();
 }
 
@@ -45,40 +44,40 @@ void SegmentReadCache::releaseBuffer() noexcept
 SegmentReadCache* SegmentReadCache::readSpan(TimelineSegment& segment, SamplePos p)
 {
     SegmentReadCache& cache = segment.cache;
-    BwfFile* take = segment.take;
+    TakeSource* take = segment.take;
     if (take == nullptr)
         return nullptr;
     if (cache.cachedFrames(p) > 0)
         return &cache;
     cache.cacheFrames = 0;
     cache.cacheStart = 0;
-    cache.file = take;
+    cache.source = take;
     std::uint8_t* into = cache.buffer();
-    const std::uint64_t frameBytes = take->frameBytes();
     if (into == nullptr) {
         cache.lastFailure = {false, ENOMEM};
+        cache.failedFile = &take->lead();
         return nullptr;
     }
-    if (frameBytes == 0 || p < segment.start || p >= segment.end) {
+    if (take->frameBytes() == 0 || p < segment.start || p >= segment.end) {
         cache.lastFailure = {};
+        cache.failedFile = &take->lead();
         return nullptr;
     }
-    const std::uint64_t byteOffset = frameBytes * (segment.sourceOffset + (p - segment.start));
     // Whole frames only, and never past the segment's end even where the take goes on.
-    const std::uint64_t capacityFrames = cache.cacheCapacity() / frameBytes;
-    const std::uint64_t wantedFrames = std::min(segment.end - p, capacityFrames);
-    std::uint64_t bytesRead = 0;
+    const std::uint64_t wantedFrames = std::min(segment.end - p, take->refillFrames());
+    const Take* failed = &take->lead();
     if (wantedFrames == 0 ||
-        !take->readSamples(into, byteOffset, wantedFrames * frameBytes, bytesRead)) {
-        cache.lastFailure = take->lastReadFailure();
+        !take->readFrames(into, segment.sourceOffset + (p - segment.start), wantedFrames, failed)) {
+        cache.lastFailure = failed->lastReadFailure();
+        cache.failedFile = failed;
         take->close();
         cache.releaseBuffer(); // the run ends here: hand the memory back at once
         return nullptr;
     }
     cache.cacheStart = p;
-    cache.cacheFrames = bytesRead / frameBytes;
+    cache.cacheFrames = wantedFrames;
     if (p + cache.cacheFrames == segment.end)
-        take->close(); // last frames cached: release the handle early
+        take->close(); // last frames cached: release the handles early
     return &cache;
 }
 

@@ -48,6 +48,7 @@ Segs build(const std::vector<Placed>& placed,
 {
     TempDir dir;
     TakeList takes;
+    TakeSources sources;
     TakeTimeline timeline; // released before the takes it closes
     for (const Placed& p : placed) {
         dir.write(p.name, take(p.start, p.frameCount, 48000, p.day, std::uint16_t(p.channels)));
@@ -55,7 +56,8 @@ Segs build(const std::vector<Placed>& placed,
         EXPECT_TRUE(parsed->parse()) << p.name;
         takes.insertSorted(std::move(parsed));
     }
-    timeline.build(takes);
+    sources = groupTakes(takes);
+    timeline.build(sources);
     Segs out;
     const TimelineSegment* previous = nullptr;
     for (const TimelineSegment* s = timeline.first(); s != nullptr; previous = s, s = s->next) {
@@ -63,7 +65,8 @@ Segs build(const std::vector<Placed>& placed,
         EXPECT_LE(previous != nullptr ? previous->end : 0, s->start);
         EXPECT_LT(s->start, s->end);
         EXPECT_EQ(s->end, s->start + s->length);
-        out.emplace_back(s->take->path().filename().string(), s->start, s->end, s->sourceOffset);
+        out.emplace_back(s->take->lead().path().filename().string(), s->start, s->end,
+                         s->sourceOffset);
     }
     EXPECT_EQ(timeline.last(), previous);
     check(timeline);
@@ -176,7 +179,7 @@ TEST(ProjectLoading, ScansUsableWavFilesInFoldedNameOrder)
     EXPECT_TRUE(project.load(folder));
     EXPECT_EQ(project.sampleRate(), 44100u);
     EXPECT_EQ(project.takes().count(), 3u); // not the folder "x.wav"
-    EXPECT_EQ(project.timeline()->last()->take->path().filename(), "AB.wav");
+    EXPECT_EQ(project.timeline()->last()->take->lead().path().filename(), "AB.wav");
     EXPECT_EQ(project.takeFolder(), pathFromUtf8(folder) / "Audio Files");
     // Refused files are listed with their reason, in listing order; the folder isn't a file.
     ASSERT_EQ(project.skippedFiles().size(), 2u);
@@ -243,7 +246,7 @@ TEST(ProjectLoading, SecondLoadReleasesTheFirstFolderAndOpensNothing)
     EXPECT_EQ(project.takes().count(), 1u);
     for (const TimelineSegment* s = project.timeline()->first(); s != nullptr; s = s->next) {
         EXPECT_FALSE(s->cache.hasBuffer());
-        EXPECT_EQ(s->take->stream().state(), StreamState::Closed);
+        EXPECT_EQ(s->take->lead().stream().state(), StreamState::Closed);
     }
     std::error_code error;
 #ifdef __linux__ // no descriptor may still point into the first folder

@@ -120,7 +120,7 @@ TEST(ConformReadFailure, EndsTheRunAfterTheBlocksBeforeTheUnreadableTake)
 
 TEST_F(Conform, DualMonoRightFileThatCantBeCreatedTakesTheLeftOneAway)
 {
-    ASSERT_TRUE(prepare({{.frames = 3000}}, true, 0));
+    ASSERT_TRUE(prepare({{.frames = 3000}}, true, 4));
     EXPECT_FALSE(project.prepareDualMonoOutput(out("L2.wav"), out("missing/R.wav")));
     EXPECT_FALSE(std::filesystem::exists(out("L2.wav")));
     EXPECT_EQ(project.lastFailure().kind, FailureKind::CreateOutput);

@@ -26,20 +26,21 @@ TEST(OutputStaging, StagedBlocksWriteTheSameBytesInOneCallPerFile)
             TempDir dir;
             BwfFile first(dir.path() / "1.wav", mode == 0 ? 2 : 1, 48000, bits, 0);
             BwfFile second(dir.path() / "2.wav", 1, 48000, bits, 0);
-            TimelineSegment output(&first, mode == 4 ? &second : nullptr, mode);
             OutputConverter converter;
-            ASSERT_TRUE(first.create() && second.create() && converter.bindOutput(&output));
+            const OutputLayout layout{mode == 4 ? std::vector{&first, &second} : std::vector{&first},
+                                      mode, bits == 24 ? OutputFormat::Int24 : OutputFormat::Int16};
+            ASSERT_TRUE(first.create() && second.create() && converter.bindOutput(layout));
             const WorkFrame* next = frames.data();
             const std::uint64_t frameBytes = (bits / 8u) * (mode == 0 ? 2u : 1u);
             std::uint64_t writtenBytes = 0;
             for (std::size_t stage = 0; stage < 2; ++stage) {
                 std::uint64_t stagedFrames = 0;
                 for (std::size_t i = 0; i < limit; ++i) {
-                    ASSERT_TRUE(converter.stageBlock(next, sizes[stage * limit + i]));
+                    ASSERT_TRUE(converter.stageBlock({next}, sizes[stage * limit + i]));
                     next += sizes[stage * limit + i];
                     stagedFrames += sizes[stage * limit + i];
                 }
-                EXPECT_FALSE(converter.stageBlock(next, 1)) << "one block more may not wait";
+                EXPECT_FALSE(converter.stageBlock({next}, 1)) << "one block more may not wait";
                 EXPECT_EQ(converter.stagedBlocks(), limit);
                 EXPECT_EQ(first.dataSize(), writtenBytes) << "staged blocks went out early";
                 ASSERT_TRUE(converter.writeStaged());
@@ -70,11 +71,11 @@ TEST(OutputStaging, RightFileKeepsTheBlocksBeforeTheOneTheLeftFailedIn)
         TempDir dir;
         BwfFile first(dir.path() / "1.wav", 1, 48000, 16, 0);
         BwfFile second(dir.path() / "2.wav", 1, 48000, 16, 0);
-        TimelineSegment output(&first, &second, 4);
         OutputConverter converter;
-        ASSERT_TRUE(first.create() && second.create() && converter.bindOutput(&output));
+        ASSERT_TRUE(first.create() && second.create() &&
+                    converter.bindOutput({{&first, &second}, 4, OutputFormat::Int16}));
         for (std::size_t k = 0; k < limit; ++k)
-            ASSERT_TRUE(converter.stageBlock(&frames[k * blockFrames], blockFrames));
+            ASSERT_TRUE(converter.stageBlock({&frames[k * blockFrames]}, blockFrames));
         bool written = true;
         {
             FileSizeLimit full(1024 + 2 * failing * blockFrames + 1001);

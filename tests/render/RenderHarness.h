@@ -150,12 +150,13 @@ inline std::pair<Bytes, Bytes> convertEach(const std::vector<WorkFrame>& frames,
     TempDir dir;
     BwfFile first(dir.path() / "1.wav", mode == 0 ? 2 : 1, 48000, bits, 0);
     BwfFile second(dir.path() / "2.wav", 1, 48000, bits, 0);
-    TimelineSegment output(&first, mode == 4 ? &second : nullptr, mode);
     OutputConverter converter;
-    bool written = first.create() && second.create() && converter.bindOutput(&output);
+    const OutputLayout layout{mode == 4 ? std::vector{&first, &second} : std::vector{&first}, mode,
+                              bits == 24 ? OutputFormat::Int24 : OutputFormat::Int16};
+    bool written = first.create() && second.create() && converter.bindOutput(layout);
     constexpr std::size_t piece = 1021; // output files are unbuffered: not one frame a write
     for (std::size_t i = 0; i < frames.size() && written; i += piece)
-        written = converter.convertBlock(&frames[i], std::min(piece, frames.size() - i));
+        written = converter.convertBlock({&frames[i]}, std::min(piece, frames.size() - i));
     converter.closeOutputs();
     second.close();
     return {written ? outputData(dir.path() / "1.wav") : Bytes{}, outputData(dir.path() / "2.wav")};
