@@ -13,11 +13,23 @@ namespace tabrix::testing {
 struct ConformScene {
     bool prepare(const std::vector<TakeDef>& takes, bool bits24, int mode)
     {
+        return prepare(takes, bits24 ? SampleWidth::Bits24 : SampleWidth::Bits16, mode);
+    }
+    // Split Tracks writes "T1.wav", "T2.wav"... in track order.
+    bool prepare(const std::vector<TakeDef>& takes, SampleWidth width, int mode)
+    {
         progress = 0.0;
-        project.setOutputOptions(bits24, mode);
-        return loadProject(project, dir, 48000, takes) &&
-               (mode == 4 ? project.prepareDualMonoOutput(out("L.wav"), out("R.wav"))
-                          : project.prepareOutput(out("L.wav")));
+        project.setOutputOptions(width, mode);
+        if (!loadProject(project, dir, 48000, takes))
+            return false;
+        if (mode == 4)
+            return project.prepareDualMonoOutput(out("L.wav"), out("R.wav"));
+        if (mode != 6)
+            return project.prepareOutput(out("L.wav"));
+        std::vector<std::string> paths;
+        for (std::size_t k = 1; k <= project.tracks().size(); ++k)
+            paths.push_back(out("T" + std::to_string(k) + ".wav"));
+        return project.prepareOutputs(paths);
     }
     std::string out(const std::string& name) const { return (dir.path() / name).string(); }
     // The data size in the header of a finished "L.wav", once the RIFF size agrees with it.

@@ -147,10 +147,13 @@ Bytes takeBytes(const TakeFields& take)
 {
     RiffBuilder riff;
     riff.chunk("bext", bextBody({take.timeReference, take.date, take.time, 602}))
-        .chunk("fmt ", fmtBody({1, take.channels, take.rate, take.bits}));
+        .chunk("fmt ", fmtBody({take.tag, take.channels, take.rate, take.bits}));
     if (take.tfid >= 0)
         riff.chunk("TFID", tfidBody(static_cast<std::uint8_t>(take.tfid)));
-    return riff.chunk("data", take.data).bytes();
+    riff.chunk("data", take.data);
+    if (!take.ixml.empty()) // where recorders write it
+        riff.chunk("iXML", Bytes(take.ixml.begin(), take.ixml.end()));
+    return riff.bytes();
 }
 
 Bytes constantFrames(std::uint16_t channels, std::uint16_t bits, std::uint64_t frames,

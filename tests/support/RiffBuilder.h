@@ -65,6 +65,8 @@ struct TakeFields {
     std::uint16_t bits = 24;
     int tfid = -1; ///< fill byte of the TFID body; -1 for no TFID chunk
     Bytes data;    ///< raw sample bytes
+    std::uint16_t tag = 1; ///< format tag: 1 integer PCM, 3 float
+    std::string ixml = {}; ///< an iXML chunk after the data when not empty
 };
 
 Bytes takeBytes(const TakeFields& fields);
