@@ -2,6 +2,7 @@
 
 #include "audio/PlatformFs.h"
 #include "audio/Types.h"
+#include "frontend/OutputNames.h"
 #include "frontend/ProblemText.h"
 #include "project/ConformProject.h"
 
@@ -14,6 +15,7 @@ namespace tabrix {
 namespace {
 
 constexpr std::int32_t dualMono = static_cast<std::int32_t>(ChannelMode::DualMono);
+constexpr std::int32_t splitTracks = static_cast<std::int32_t>(ChannelMode::SplitTracks);
 
 std::string folderOf(const std::string& path)
 {
@@ -44,7 +46,7 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
     outcome.outputPath = left.fullPath;
     outcome.outputFileName = left.fileName;
 
-    std::string rightPath;
+    std::vector<std::string> paths{left.fullPath};
     if (dual) {
         // The two halves belong together: the right dialog opens where the left file goes.
         const SaveChoice right = chooseOutput("Right Channel Filename",
@@ -52,10 +54,16 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
                                               folderOf(left.fullPath));
         if (!right.confirmed)
             return outcome;
-        rightPath = right.fullPath;
+        paths.push_back(right.fullPath);
+    }
+    if (request.channelChoice == splitTracks) {
+        // One name stands for a file per track; the dialog asked only about that name.
+        paths = splitTrackPaths(left.fullPath, project.tracks());
+        if (!confirmReplacing(paths))
+            return outcome;
     }
 
-    const OutputTargets targets{left.fullPath, rightPath, dual, request.outputDataSize};
+    const OutputTargets targets{paths, dual, request.outputDataSize};
     const VolumeQuery volumes = [this](const std::string& folder) {
         return services.volumeSpace(folder);
     };
@@ -64,15 +72,30 @@ ConformOutcome ConformCommand::run(const ConformRequest& request)
         return outcome;
     }
 
-    const bool prepared = dual ? project.prepareDualMonoOutput(left.fullPath, rightPath)
-                               : project.prepareOutput(left.fullPath);
-    if (!prepared) {
-        refuse(creationFailureText(left.fullPath, rightPath));
+    if (!project.prepareOutputs(paths)) {
+        refuse(creationFailureText(paths));
         return outcome;
     }
     services.remember(lastOutputFolderKey, folderOf(left.fullPath));
-    services.runProgress(project, progressJob(request, left.fullPath, rightPath));
+    services.runProgress(project, progressJob(request, paths));
     return outcome;
+}
+
+bool ConformCommand::confirmReplacing(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> existing;
+    for (const std::string& path : paths)
+        if (std::error_code error; std::filesystem::exists(pathFromUtf8(path), error))
+            existing.push_back(utf8FromPath(pathFromUtf8(path).filename()));
+    if (existing.empty())
+        return true;
+    std::string names = existing.front();
+    if (existing.size() > 1)
+        names += " and " + std::to_string(existing.size() - 1) + " more";
+    return services.confirm(names + (existing.size() == 1 ? " already exists" : " already exist") +
+                                ".\nDo you want to replace " +
+                                (existing.size() == 1 ? "it?" : "them?"),
+                            "Split Tracks");
 }
 
 std::string ConformCommand::rightDefaultName(const std::string& leftFileName,
@@ -127,8 +150,7 @@ std::string ConformCommand::firstSaveFolder() const
     return projectFolder.empty() ? std::string() : utf8FromPath(projectFolder.parent_path());
 }
 
-std::string ConformCommand::creationFailureText(const std::string& leftPath,
-                                                const std::string& rightPath) const
+std::string ConformCommand::creationFailureText(const std::vector<std::string>& paths) const
 {
     const RunFailure& failure = project.lastFailure();
     std::string text = "Unable to create file(s).\n\n";
@@ -136,19 +158,17 @@ std::string ConformCommand::creationFailureText(const std::string& leftPath,
         return text + "The project has nothing to write.";
     std::string reason = failureText(failure);
     reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
-    const bool isRight = !rightPath.empty() &&
-                         utf8FromPath(pathFromUtf8(rightPath).filename()) == failure.fileName &&
-                         utf8FromPath(pathFromUtf8(leftPath).filename()) != failure.fileName;
-    return text + reason + ".\nFolder: " + folderOf(isRight ? rightPath : leftPath);
+    const auto failed = std::find_if(paths.begin(), paths.end(), [&](const std::string& path) {
+        return utf8FromPath(pathFromUtf8(path).filename()) == failure.fileName;
+    });
+    return text + reason + ".\nFolder: " + folderOf(failed != paths.end() ? *failed : paths.front());
 }
 
-ProgressJob ConformCommand::progressJob(const ConformRequest& request, const std::string& leftPath,
-                                        const std::string& rightPath) const
+ProgressJob ConformCommand::progressJob(const ConformRequest& request,
+                                        const std::vector<std::string>& paths) const
 {
     ProgressJob job;
-    job.outputPaths.push_back(leftPath);
-    if (!rightPath.empty())
-        job.outputPaths.push_back(rightPath);
+    job.outputPaths = paths;
     job.sampleRate = project.sampleRate();
     const TakeTimeline* timeline = project.timeline();
     if (timeline != nullptr && timeline->first() != nullptr)

@@ -48,10 +48,11 @@ private:
     SaveChoice chooseOutput(const std::string& title, const std::string& defaultName,
                             const std::string& startFolder);
     std::string firstSaveFolder() const;
-    std::string creationFailureText(const std::string& leftPath,
-                                    const std::string& rightPath) const;
-    ProgressJob progressJob(const ConformRequest& request, const std::string& leftPath,
-                            const std::string& rightPath) const;
+    /// Split Tracks: asks once before replacing the track files that already exist.
+    bool confirmReplacing(const std::vector<std::string>& paths);
+    std::string creationFailureText(const std::vector<std::string>& paths) const;
+    ProgressJob progressJob(const ConformRequest& request,
+                            const std::vector<std::string>& paths) const;
     void refuse(const std::string& text);
 
     ConformProject& project;

@@ -89,6 +89,7 @@ void MainDialog::describeLoad()
     fields.detailsEnabled = skippedCount > 0;
     fields.plan = ConformPlan::of(conformProject);
     fields.unusedText = unusedTakesText(fields.plan.unusedTakes());
+    fields.tracksText = tracksText(conformProject);
 }
 
 std::string MainDialog::takeCountText(std::size_t takeCount, std::size_t skippedCount)

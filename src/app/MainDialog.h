@@ -22,6 +22,7 @@ struct MainDialogFields {
     std::string takesText;          ///< "38 takes, 2 skipped"; empty before a folder is opened
     bool detailsEnabled = false;    ///< "Details..." has skipped files to list
     std::string unusedText;         ///< takes that play nowhere; empty when all play
+    std::string tracksText;         ///< "5 tracks: 1 Mix L, ..."; empty before a folder loads
     ConformPlan plan;               ///< what plays where; empty when nothing can be conformed
 };
 

@@ -40,16 +40,20 @@ Examples:
   tabrix plan "Day 1" --csv > day1-plan.csv
   tabrix conform "Day 1" -o day1.wav
   tabrix conform "Day 1" --channels dual -o day1L.wav -o day1R.wav
+  tabrix conform "Day 1" --channels split --width float -o day1.wav
   tabrix conform cards/* --out-dir delivered --progress)";
 
 // In ChannelMode order, so a name's index is its mode.
-const std::vector<std::string> channelNames{"stereo", "left", "right", "sum", "dual"};
+const std::vector<std::string> channelNames{"stereo", "left", "right", "sum",
+                                            "dual",   "all",  "split"};
+// In SampleWidth order.
+const std::vector<std::string> widthNames{"16", "24", "float"};
 
 struct Choices {
     std::vector<std::string> projects;
     std::vector<std::string> outputs;
     std::string outputFolder;
-    int width = 24;
+    std::string width = "24";
     std::string channels = "stereo";
     bool json = false;
     bool csv = false;
@@ -59,7 +63,8 @@ struct Choices {
     OutputOptions options() const
     {
         const auto named = std::find(channelNames.begin(), channelNames.end(), channels);
-        return {width == 16 ? std::int32_t(SampleWidth::Bits16) : std::int32_t(SampleWidth::Bits24),
+        const auto wide = std::find(widthNames.begin(), widthNames.end(), width);
+        return {static_cast<std::int32_t>(wide == widthNames.end() ? 1 : wide - widthNames.begin()),
                 static_cast<std::int32_t>(
                     named == channelNames.end() ? 0 : named - channelNames.begin())};
     }
@@ -78,13 +83,16 @@ void addProjectOption(CLI::App& command, Choices& choices, const std::string& de
 void addOutputOptions(CLI::App& command, Choices& choices)
 {
     command
-        .add_option("--width", choices.width, "sample width of the output: 16 or 24 (default 24)")
-        ->check(CLI::IsMember({16, 24}))
+        .add_option("--width", choices.width,
+                    "sample width of the output: 16, 24 (default) or float (32-bit float, which "
+                    "keeps a float recorder's headroom above full scale)")
+        ->transform(CLI::IsMember(widthNames, CLI::ignore_case))
         ->type_name("BITS");
     command
         .add_option("--channels", choices.channels,
-                    "stereo (default), left, right, sum (left + right, not halved) or dual (two "
-                    "mono files)")
+                    "stereo (default), left, right, sum (left + right, not halved), dual (two "
+                    "mono files), all (one file with every track) or split (a mono file per "
+                    "track, named BASE_<track>.wav after -o BASE.wav)")
         ->transform(CLI::IsMember(channelNames, CLI::ignore_case))
         ->type_name("LAYOUT");
 }
@@ -171,7 +179,7 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     conform
         ->add_option("--out-dir", choices.outputFolder,
                      "batch mode: the folder the outputs go to (Dual Mono: <name>L.wav and "
-                     "<name>R.wav)")
+                     "<name>R.wav; Split Tracks: <name>_<track>.wav)")
         ->type_name("DIR")
         ->excludes(outputs);
     addOutputOptions(*conform, choices);

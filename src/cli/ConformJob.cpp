@@ -3,6 +3,7 @@
 #include "audio/PlatformFs.h"
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
+#include "frontend/OutputNames.h"
 #include "frontend/ProblemText.h"
 #include "frontend/ProjectSummary.h"
 
@@ -37,9 +38,11 @@ bool pathExists(const std::string& path)
     return std::filesystem::exists(std::filesystem::symlink_status(pathFromUtf8(path), error));
 }
 
-std::string joinedOutputs(const ConformJob& job)
+std::string joinedOutputs(const std::vector<std::string>& outputs)
 {
-    return job.outputs.size() == 2 ? job.outputs[0] + " and " + job.outputs[1] : job.outputs[0];
+    if (outputs.size() <= 2)
+        return outputs.size() == 2 ? outputs[0] + " and " + outputs[1] : outputs[0];
+    return outputs[0] + " and " + std::to_string(outputs.size() - 1) + " more files";
 }
 
 } // namespace
@@ -55,18 +58,17 @@ bool ConformRunner::cancelled() const
 
 std::optional<std::string> ConformRunner::refuseTargets(const ConformProject& project,
                                                         const ConformJob& job,
+                                                        const std::vector<std::string>& outputs,
                                                         std::uint64_t dataBytes) const
 {
-    for (const std::string& output : job.outputs)
+    for (const std::string& output : outputs)
         if (const auto missing = missingFolder(output))
             return missing;
-    const bool dual = job.options.dualMono();
-    const OutputTargets targets{job.outputs[0], dual ? job.outputs[1] : std::string(), dual,
-                                dataBytes};
+    const OutputTargets targets{outputs, job.options.dualMono(), dataBytes};
     if (auto reason = refuseOutputs(project, targets, environment.volumeSpace))
         return reason;
     if (!job.force)
-        for (const std::string& output : job.outputs)
+        for (const std::string& output : outputs)
             if (pathExists(output))
                 return output + " already exists (--force replaces it).";
     return std::nullopt;
@@ -93,22 +95,24 @@ JobResult ConformRunner::conform(const ConformJob& job)
     }
     const ProjectSummary summary =
         summariseProject(*project, job.options.widthChoice, job.options.channelChoice);
-    if (const auto reason = refuseTargets(*project, job, summary.dataBytes))
+    // Split Tracks: the one name given stands for a file per track.
+    const std::vector<std::string> outputs = job.options.splitTracks()
+                                                 ? splitTrackPaths(job.outputs[0], project->tracks())
+                                                 : job.outputs;
+    if (const auto reason = refuseTargets(*project, job, outputs, summary.dataBytes))
         return {Refused, *reason};
     if (cancelled())
         return {Cancelled, "cancelled before it started."};
 
-    const bool prepared = job.options.dualMono()
-                              ? project->prepareDualMonoOutput(job.outputs[0], job.outputs[1])
-                              : project->prepareOutput(job.outputs[0]);
-    if (!prepared) {
+    if (!project->prepareOutputs(outputs)) {
         const std::string reason = failureText(project->lastFailure());
         return {RunFailed, reason.empty() ? "Unable to create file(s)." : reason};
     }
-    return runPrepared(*project, job);
+    return runPrepared(*project, job, outputs);
 }
 
-JobResult ConformRunner::runPrepared(ConformProject& project, const ConformJob& job)
+JobResult ConformRunner::runPrepared(ConformProject& project, const ConformJob& job,
+                                     const std::vector<std::string>& outputs)
 {
     using Clock = std::chrono::steady_clock;
     std::atomic<double> percent{0.0};
@@ -154,11 +158,13 @@ JobResult ConformRunner::runPrepared(ConformProject& project, const ConformJob& 
         show(meter.update(percent.load(), elapsedSeconds()));
         show(meter.finish());
         return {Cancelled, "cancelled at " + std::to_string(shownPercent) + "%; " +
-                               joinedOutputs(job) + " holds what was written until then."};
+                               joinedOutputs(outputs) +
+                               (outputs.size() == 1 ? " holds" : " hold") +
+                               " what was written until then."};
     }
     show(meter.update(100.0, elapsedSeconds()));
     show(meter.finish());
-    return {Success, "wrote " + joinedOutputs(job)};
+    return {Success, "wrote " + joinedOutputs(outputs)};
 }
 
 std::vector<std::string> batchOutputPaths(const std::string& projectFolder,

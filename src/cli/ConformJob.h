@@ -14,7 +14,9 @@ namespace tabrix::cli {
 /// One project to conform and where to.
 struct ConformJob {
     std::string projectFolder;        ///< UTF-8, as given
-    std::vector<std::string> outputs; ///< one path; Dual Mono: the left and the right file
+    /// One path; Dual Mono: the left and the right file; Split Tracks: the base name of the
+    /// files, one per track (BASE_<track>.wav).
+    std::vector<std::string> outputs;
     OutputOptions options;
     bool force = false; ///< existing outputs may be replaced
 };
@@ -48,14 +50,17 @@ class ConformRunner {
   private:
     bool cancelled() const;
     std::optional<std::string> refuseTargets(const ConformProject& project, const ConformJob& job,
+                                             const std::vector<std::string>& outputs,
                                              std::uint64_t dataBytes) const;
-    JobResult runPrepared(ConformProject& project, const ConformJob& job);
+    JobResult runPrepared(ConformProject& project, const ConformJob& job,
+                          const std::vector<std::string>& outputs);
 
     ConformEnvironment environment;
 };
 
 /// The outputs batch mode gives a project: DIR/<name>.wav, or DIR/<name>L.wav and
-/// DIR/<name>R.wav for Dual Mono, where <name> is the project folder's own name.
+/// DIR/<name>R.wav for Dual Mono, where <name> is the project folder's own name. For Split
+/// Tracks DIR/<name>.wav is the base of DIR/<name>_<track>.wav.
 std::vector<std::string> batchOutputPaths(const std::string& projectFolder,
                                           const std::string& outputFolder, bool dualMono);
 

@@ -15,6 +15,10 @@ struct OutputOptions {
     {
         return channelChoice == static_cast<std::int32_t>(ChannelMode::DualMono);
     }
+    bool splitTracks() const noexcept
+    {
+        return channelChoice == static_cast<std::int32_t>(ChannelMode::SplitTracks);
+    }
 };
 
 } // namespace tabrix::cli

@@ -11,20 +11,25 @@ namespace tabrix::cli {
 
 namespace {
 
-nlohmann::ordered_json takeJson(const BwfFile& take)
+// A take, or the files of one recording as one take: named by its first file, with every
+// file listed and its tracks counted as channels.
+nlohmann::ordered_json takeJson(const TakeSource& source)
 {
-    const WaveFormat& format = take.format();
-    const std::uint32_t frameBytes = take.frameBytes();
+    const Take& take = source.lead();
     const std::optional<std::string> recorded = recordedText(take);
+    nlohmann::ordered_json files = nlohmann::ordered_json::array();
+    for (const Take* member : source.members())
+        files.push_back(utf8FromPath(member->path().filename()));
     return {
         {"file", utf8FromPath(take.path().filename())},
         {"timeReference", take.timeReference()},
-        {"frames", frameBytes == 0 ? 0u : take.dataSize() / frameBytes},
-        {"channels", format.channelCount},
-        {"bits", format.bitsPerSample},
-        {"sampleRate", format.sampleRate},
+        {"frames", source.frameCount()},
+        {"channels", source.tracks().size()},
+        {"bits", take.format().bitsPerSample},
+        {"sampleRate", take.format().sampleRate},
         {"recorded",
          recorded ? nlohmann::ordered_json(*recorded) : nlohmann::ordered_json(nullptr)},
+        {"files", std::move(files)},
     };
 }
 
@@ -33,6 +38,9 @@ nlohmann::ordered_json takeJson(const BwfFile& take)
 std::string summaryText(const ConformProject& project, const ProjectSummary& summary)
 {
     std::string text = summary.line + "\n";
+    const std::int32_t mode = project.channelMode();
+    if (mode == int(ChannelMode::AllTracks) || mode == int(ChannelMode::SplitTracks))
+        text += tracksText(project) + "\n";
     for (const SkippedFile& skipped : project.skippedFiles())
         text += "skipped: " + skipped.fileName + ": " + rejectionText(skipped.rejection) + "\n";
     return text;
@@ -45,8 +53,11 @@ nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
     ClockTime end;
     const bool timed = project.getStartEndTimes(start, end);
     nlohmann::ordered_json takes = nlohmann::ordered_json::array();
-    for (const Take* take = project.takes().head(); take; take = TakeList::nextOf(take))
-        takes.push_back(takeJson(*take));
+    for (const std::unique_ptr<TakeSource>& source : project.sources())
+        takes.push_back(takeJson(*source));
+    nlohmann::ordered_json tracks = nlohmann::ordered_json::array();
+    for (const ProjectTrack& track : project.tracks())
+        tracks.push_back({{"key", track.key}, {"name", track.name}});
     nlohmann::ordered_json skipped = nlohmann::ordered_json::array();
     for (const SkippedFile& file : project.skippedFiles())
         skipped.push_back({{"file", file.fileName}, {"reason", rejectionText(file.rejection)}});
@@ -62,6 +73,7 @@ nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
                                       : nlohmann::ordered_json(nullptr)},
         {"summary", summary.line},
         {"takes", std::move(takes)},
+        {"tracks", std::move(tracks)},
         {"skipped", std::move(skipped)},
     };
 }

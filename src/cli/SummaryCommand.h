@@ -9,7 +9,8 @@
 
 namespace tabrix::cli {
 
-/// The summary line as the window shows it, then "skipped: NAME: REASON" per skipped file.
+/// The summary line as the window shows it, the tracks for All and Split Tracks, then
+/// "skipped: NAME: REASON" per skipped file.
 std::string summaryText(const ConformProject& project, const ProjectSummary& summary);
 
 /// The summary as one JSON object; `loaded` is what `load` answered. Clock times and the

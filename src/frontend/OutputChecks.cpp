@@ -5,6 +5,7 @@
 #include "frontend/ProjectSummary.h"
 #include "project/ConformProject.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tabrix {
@@ -62,42 +63,46 @@ std::string unreadableSpace(const std::string& folder)
            " could not be read.";
 }
 
-// Why the output(s) don't fit; none when they do. The header counts as well as the data.
-std::optional<std::string> missingSpace(const OutputTargets& targets, std::uint64_t bytesPerFile,
-                                        const VolumeQuery& volumeSpace)
+// Why the output(s) don't fit; none when they do. The header counts as well as the data. The
+// standard library names no volume; folders reporting the same capacity and the same free bytes
+// are taken to share one, which then has to hold all their files.
+std::optional<std::string> missingSpace(const OutputTargets& targets, const VolumeQuery& volumeSpace)
 {
-    const std::uint64_t neededPerFile = bytesPerFile + outputHeaderBytes;
-    const std::string leftFolder = folderOf(targets.leftPath);
-    const std::optional<VolumeSpace> leftVolume = volumeSpace(leftFolder);
-    if (!leftVolume)
-        return unreadableSpace(leftFolder);
-    if (!targets.dualMono) {
-        if (neededPerFile < leftVolume->availableBytes)
-            return std::nullopt;
-        return shortOfSpace(leftFolder, neededPerFile, *leftVolume);
+    struct Volume {
+        VolumeSpace space;
+        std::vector<std::string> folders;
+        std::uint64_t neededBytes = 0;
+    };
+    const std::uint64_t neededPerFile = targets.dataBytes / targets.paths.size() + outputHeaderBytes;
+    std::vector<Volume> volumes;
+    for (const std::string& path : targets.paths) {
+        const std::string folder = folderOf(path);
+        const std::optional<VolumeSpace> space = volumeSpace(folder);
+        if (!space)
+            return unreadableSpace(folder);
+        auto volume = std::find_if(volumes.begin(), volumes.end(), [&](const Volume& v) {
+            return v.space.capacityBytes == space->capacityBytes &&
+                   v.space.availableBytes == space->availableBytes;
+        });
+        if (volume == volumes.end())
+            volume = volumes.insert(volumes.end(), Volume{*space, {}, 0});
+        if (std::find(volume->folders.begin(), volume->folders.end(), folder) == volume->folders.end())
+            volume->folders.push_back(folder);
+        volume->neededBytes += neededPerFile;
     }
-
-    const std::string rightFolder = folderOf(targets.rightPath);
-    const std::optional<VolumeSpace> rightVolume = volumeSpace(rightFolder);
-    if (!rightVolume)
-        return unreadableSpace(rightFolder);
-    // The standard library names no volume; two folders reporting the same capacity and the
-    // same free bytes are taken to share one, which then has to hold both files.
-    const bool oneVolume = leftVolume->capacityBytes == rightVolume->capacityBytes &&
-                           leftVolume->availableBytes == rightVolume->availableBytes;
-    if (oneVolume) {
-        if (2 * neededPerFile < leftVolume->availableBytes)
-            return std::nullopt;
-        if (leftFolder == rightFolder)
-            return shortOfSpace(leftFolder, 2 * neededPerFile, *leftVolume);
-        return "Insufficient space to create file. " + leftFolder + " and " + rightFolder +
-               " share a volume; both files need " +
-               neededAndFree(2 * neededPerFile, leftVolume->availableBytes, " but it has ");
+    for (const Volume& volume : volumes) {
+        if (volume.neededBytes < volume.space.availableBytes)
+            continue;
+        if (volume.folders.size() == 1)
+            return shortOfSpace(volume.folders.front(), volume.neededBytes, volume.space);
+        std::string folders;
+        for (std::size_t i = 0; i < volume.folders.size(); ++i)
+            folders += (i == 0 ? "" : i + 1 == volume.folders.size() ? " and " : ", ") +
+                       volume.folders[i];
+        return "Insufficient space to create file. " + folders + " share a volume; " +
+               (targets.paths.size() == 2 ? "both files" : "the files") + " need " +
+               neededAndFree(volume.neededBytes, volume.space.availableBytes, " but it has ");
     }
-    if (!(neededPerFile < leftVolume->availableBytes))
-        return shortOfSpace(leftFolder, neededPerFile, *leftVolume);
-    if (!(neededPerFile < rightVolume->availableBytes))
-        return shortOfSpace(rightFolder, neededPerFile, *rightVolume);
     return std::nullopt;
 }
 
@@ -107,30 +112,28 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
                                          const OutputTargets& targets,
                                          const VolumeQuery& volumeSpace)
 {
-    // Two names for one file would interleave both channels' writes into it.
-    if (targets.dualMono &&
-        samePath(pathFromUtf8(targets.rightPath), pathFromUtf8(targets.leftPath)))
-        return "Files cannot have same name. Left and right would both be " + targets.leftPath +
-               ".";
-    const std::vector<const std::string*> outputs =
-        targets.dualMono ? std::vector{&targets.leftPath, &targets.rightPath}
-                         : std::vector{&targets.leftPath};
+    if (targets.paths.empty())
+        return "No output file was named.";
+    // Two names for one file would interleave two outputs' writes into it.
+    for (std::size_t i = 0; i < targets.paths.size(); ++i)
+        for (std::size_t j = i + 1; j < targets.paths.size(); ++j)
+            if (samePath(pathFromUtf8(targets.paths[j]), pathFromUtf8(targets.paths[i])))
+                return "Files cannot have same name. " +
+                       std::string(targets.dualMono ? "Left and right" : "Two outputs") +
+                       " would both be " + targets.paths[i] + ".";
     // Creating the output truncates it; if it is a take, that take is gone before it is read.
-    for (const std::string* path : outputs)
-        if (isOneOfTheTakes(project, *path))
-            return "Output file cannot be one of the project's takes. " + *path +
+    for (const std::string& path : targets.paths)
+        if (isOneOfTheTakes(project, path))
+            return "Output file cannot be one of the project's takes. " + path +
                    " would be overwritten before it is read.";
     // The next load would read an output there as the newest take, winning every overlap.
-    for (const std::string* path : outputs)
-        if (isInTakeFolder(project, *path))
+    for (const std::string& path : targets.paths)
+        if (isInTakeFolder(project, path))
             return "Output file cannot be saved in the project's take folder. " +
                    utf8FromPath(project.takeFolder()) +
                    " holds the takes; the next load would read " +
-                   utf8FromPath(pathFromUtf8(*path).filename()) + " as one of them.";
-    const std::uint64_t bytesPerFile = targets.dualMono ? targets.dataBytes / 2 : targets.dataBytes;
-    if (std::optional<std::string> shortfall = missingSpace(targets, bytesPerFile, volumeSpace))
-        return shortfall;
-    return std::nullopt;
+                   utf8FromPath(pathFromUtf8(path).filename()) + " as one of them.";
+    return missingSpace(targets, volumeSpace);
 }
 
 std::optional<VolumeSpace> systemVolumeSpace(const std::string& folder)

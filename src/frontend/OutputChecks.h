@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tabrix {
 
@@ -19,10 +20,9 @@ using VolumeQuery = std::function<std::optional<VolumeSpace>(const std::string& 
 
 /// The file(s) a conform is about to write.
 struct OutputTargets {
-    std::string leftPath;         ///< UTF-8; the only file unless `dualMono`
-    std::string rightPath;        ///< UTF-8; Dual Mono's right file
-    bool dualMono = false;
-    std::uint64_t dataBytes = 0;  ///< audio data bytes, both files for Dual Mono
+    std::vector<std::string> paths; ///< UTF-8: the one file, left and right, or one per track
+    bool dualMono = false;          ///< the two paths are Dual Mono's left and right
+    std::uint64_t dataBytes = 0;    ///< audio data bytes of all the files together
 };
 
 /// Largest data chunk a RIFF WAV file can describe: the RIFF size (1016 header bytes after the

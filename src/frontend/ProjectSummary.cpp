@@ -15,9 +15,11 @@ ProjectSummary summariseProject(ConformProject& project, std::int32_t widthChoic
 {
     ProjectSummary summary;
     const std::string width = widthText(widthChoice);
-    const std::string channels = channelText(channelChoice);
+    std::string channels = channelText(channelChoice);
+    if (channelChoice == int(ChannelMode::AllTracks) || channelChoice == int(ChannelMode::SplitTracks))
+        channels += " (" + std::to_string(project.tracks().size()) + ")";
     const std::string rate = formatRate(project.rateMismatch() ? 0 : project.sampleRate());
-    project.setOutputOptions(widthChoice != 0, channelChoice);
+    project.setOutputOptions(widthOf(widthChoice), channelChoice);
 
     std::uint64_t byteCount = 0;
     summary.sized = project.getOutputSize(byteCount);
@@ -72,9 +74,47 @@ std::string formatRate(std::uint32_t rateHz)
     return format("%0.1fKhz", rateHz * 0.001);
 }
 
+SampleWidth widthOf(std::int32_t widthChoice) noexcept
+{
+    return widthChoice == 0   ? SampleWidth::Bits16
+           : widthChoice == 2 ? SampleWidth::Float32
+                              : SampleWidth::Bits24;
+}
+
 std::string widthText(std::int32_t widthChoice)
 {
-    return widthChoice == 0 ? "16 Bit" : "24 Bit";
+    switch (widthOf(widthChoice)) {
+    case SampleWidth::Bits16: return "16 Bit";
+    case SampleWidth::Float32: return "32 Bit Float";
+    default: return "24 Bit";
+    }
+}
+
+const std::vector<std::string>& widthChoiceTexts()
+{
+    static const std::vector<std::string> texts{"16 Bit", "24 Bit", "32 Bit Float"};
+    return texts;
+}
+
+const std::vector<std::string>& channelChoiceTexts()
+{
+    static const std::vector<std::string> texts{"Stereo",    "Mono L",     "Mono R",      "Mono Sum",
+                                                "Dual Mono", "All Tracks", "Split Tracks"};
+    return texts;
+}
+
+std::string tracksText(const ConformProject& project)
+{
+    const std::vector<ProjectTrack>& tracks = project.tracks();
+    if (tracks.empty())
+        return std::string();
+    std::string text = std::to_string(tracks.size()) + (tracks.size() == 1 ? " track: " : " tracks: ");
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        text += (i > 0 ? ", " : "") + std::to_string(tracks[i].key);
+        if (!tracks[i].name.empty())
+            text += " " + tracks[i].name;
+    }
+    return text;
 }
 
 std::string channelText(std::int32_t channelChoice)
@@ -85,6 +125,8 @@ std::string channelText(std::int32_t channelChoice)
     case 2: return "Mono Right";
     case 3: return "Mono Sum";
     case 4: return "Dual Mono";
+    case 5: return "All Tracks";
+    case 6: return "Split Tracks";
     default: return "(chan type not implemented)";
     }
 }

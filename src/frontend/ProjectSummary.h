@@ -42,10 +42,21 @@ std::string formatClockTime(const ClockTime& time);
 std::string formatByteSize(std::int64_t byteCount);
 /// Rate in Hz as "%0.1fKhz" ("48.0Khz"; 0 gives "0.0Khz").
 std::string formatRate(std::uint32_t rateHz);
-/// The width choice as the summary names it: "16 Bit", "24 Bit".
+/// The width choice as the summary names it: "16 Bit", "24 Bit", "32 Bit Float"; any other
+/// index than 0 and 2 counts as 24 bit.
 std::string widthText(std::int32_t widthChoice);
-/// The channel choice as the summary names it: "Stereo", "Mono Left", ...
+/// The channel choice as the summary names it: "Stereo", "Mono Left", ..., "All Tracks",
+/// "Split Tracks".
 std::string channelText(std::int32_t channelChoice);
+/// The width a width choice (radio-button index) stands for.
+SampleWidth widthOf(std::int32_t widthChoice) noexcept;
+/// The radio-button texts of the width and channel choices, in index order: what every
+/// window offers.
+const std::vector<std::string>& widthChoiceTexts();
+const std::vector<std::string>& channelChoiceTexts();
+/// The project's tracks for people: "5 tracks: 1 Mix L, 2 Mix R, 3 Boom, 4, 5 Lav 2" (an
+/// unnamed track by its number alone); empty without tracks.
+std::string tracksText(const ConformProject& project);
 
 /// A progress percentage as a whole number for a bar: truncated towards zero and kept within
 /// 0..100 (NaN gives 0).

@@ -159,7 +159,7 @@ TEST(ConformCommand, RefusesOutputsInAPlainTakeFolder)
     ConformProject project;
     ASSERT_TRUE(project.load(utf8FromPath(dir.path() / "Card")));
     const auto refusal = [&](const std::filesystem::path& left) {
-        return refuseOutputs(project, {utf8FromPath(left), "", false, 12}, [](const std::string&) {
+        return refuseOutputs(project, {{utf8FromPath(left)}, false, 12}, [](const std::string&) {
             return VolumeSpace{1ull << 50, 1ull << 50};
         });
     };
@@ -313,4 +313,34 @@ TEST(DropOnWindow, AFolderOpensAsIfChosenAnythingElseIsIgnored)
         EXPECT_EQ(window.dialog.projectName(), c.opens ? "Dropped" : "");
         EXPECT_EQ(window.shown.projectPath, c.opens ? c.path : "");
     }
+}
+
+// Split Tracks asks for one name and writes a file per track beside it, asking once before
+// replacing those that exist; the summary names the tracks before anything is written.
+TEST(ConformCommand, SplitTracksAsksOneNameAndWritesAFilePerTrack)
+{
+    TempDir dir;
+    Window window;
+    ASSERT_TRUE(window.dialog.openProject(writeTake(dir, "P"), "P"));
+    EXPECT_EQ(window.shown.tracksText, "2 tracks: 1, 2");
+    window.clickChannel(6);
+    EXPECT_EQ(window.shown.summaryText,
+              "16 Bit, Split Tracks (2), 48.0Khz, 10:00:00.00-10:00:00.10, 19 KB");
+    const std::filesystem::path first = dir.path() / "Day_Track1.wav", second = dir.path() / "Day_Track2.wav";
+    writeFile(second, Bytes{'o', 'l', 'd'});
+    for (const bool replace : {false, true}) {
+        window.services.replace = replace;
+        window.services.asked.clear();
+        window.services.saves = {savedAs(dir.path() / "Day.wav")};
+        window.dialog.onConformProject();
+        EXPECT_EQ(window.services.asked.size(), 1u);
+        EXPECT_EQ(window.services.questions.back(),
+                  "Day_Track2.wav already exists.\nDo you want to replace it?");
+        EXPECT_EQ(window.services.progressRuns, replace ? 1 : 0);
+        EXPECT_EQ(std::filesystem::exists(first), replace);
+    }
+    std::atomic<double> progress{0.0};
+    ASSERT_TRUE(window.dialog.project().run(progress));
+    EXPECT_EQ(readFile(first).size(), 1024u + 4800 * 2);
+    EXPECT_EQ(readFile(second).size(), 1024u + 4800 * 2);
 }

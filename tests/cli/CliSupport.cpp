@@ -108,17 +108,17 @@ std::vector<ProjectTake> demoLikeTakes()
     };
 }
 
-void conformWithLibrary(const std::string& folder, bool bits24, int channelMode,
+void conformWithLibrary(const std::string& folder, SampleWidth width, int channelMode,
                         const std::vector<std::filesystem::path>& outputs)
 {
     ConformProject project;
     if (!project.load(folder))
         return;
-    project.setOutputOptions(bits24, channelMode);
-    const bool prepared =
-        outputs.size() == 2
-            ? project.prepareDualMonoOutput(utf8FromPath(outputs[0]), utf8FromPath(outputs[1]))
-            : project.prepareOutput(utf8FromPath(outputs[0]));
+    project.setOutputOptions(width, channelMode);
+    std::vector<std::string> paths;
+    for (const auto& output : outputs)
+        paths.push_back(utf8FromPath(output));
+    const bool prepared = project.prepareOutputs(paths);
     std::atomic<double> percent{0.0};
     if (prepared)
         (void)project.run(percent);

@@ -1,5 +1,6 @@
 #pragma once
 #include "RiffBuilder.h"
+#include "audio/Types.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -41,7 +42,7 @@ ProjectTake rampTake(const std::string& name, std::uint64_t start, std::uint64_t
 std::vector<ProjectTake> demoLikeTakes();
 
 /// What the library itself writes for `folder` with these options into `outputs`.
-void conformWithLibrary(const std::string& folder, bool bits24, int channelMode,
+void conformWithLibrary(const std::string& folder, SampleWidth width, int channelMode,
                         const std::vector<std::filesystem::path>& outputs);
 
 /// The file's bytes with the origination date and time (file offsets 340..357) blanked.

@@ -143,7 +143,10 @@ TEST(CommandLineSummary, ListsSkippedFilesAndJsonCarriesTakesInTakeListOrder)
         keys.insert(item.key());
     EXPECT_EQ(keys,
               (std::set<std::string>{"loaded", "sampleRate", "rateMismatch", "fadeRate", "start",
-                                     "end", "outputBytes", "summary", "takes", "skipped"}));
+                                     "end", "outputBytes", "summary", "takes", "skipped",
+                                     "tracks"}));
+    // Takes without iXML: tracks numbered by position, unnamed.
+    EXPECT_EQ(summary["tracks"], json::parse(R"([{"key":1,"name":""},{"key":2,"name":""}])"));
     EXPECT_EQ(summary["loaded"], true);
     EXPECT_EQ(summary["fadeRate"], 16);
     EXPECT_EQ(summary["start"], "10:00:00.00");
@@ -160,6 +163,7 @@ TEST(CommandLineSummary, ListsSkippedFilesAndJsonCarriesTakesInTakeListOrder)
     EXPECT_EQ(takes[1]["recorded"], "2024-05-01 09:30:00");
     EXPECT_EQ(takes[1]["timeReference"], tenOClock);
     EXPECT_EQ(takes[1]["frames"], 960);
+    EXPECT_EQ(takes[1]["files"], json::array({"early.wav"}));
     EXPECT_EQ(takes[2]["file"], "late.wav");
     ASSERT_EQ(summary["skipped"].size(), 2u);
     const json& notes = summary["skipped"][summary["skipped"][0]["file"] == "notes.wav" ? 0 : 1];
@@ -255,17 +259,27 @@ TEST_P(CommandLineConform, WritesWhatTheLibraryWrites)
     TempDir dir;
     const std::string project = writeProject(dir.path() / "P", demoLikeTakes());
     const bool dual = c.mode == 4;
+    const bool split = c.mode == 6;
     std::vector<std::filesystem::path> mine{dir.path() / "mine L.wav"};
     std::vector<std::filesystem::path> theirs{dir.path() / "lib L.wav"};
     if (dual) {
         mine.push_back(dir.path() / "mine R.wav");
         theirs.push_back(dir.path() / "lib R.wav");
     }
-    conformWithLibrary(project, std::string(c.width) == "24", c.mode, theirs);
+    const std::string width = c.width;
+    conformWithLibrary(project, width == "float" ? SampleWidth::Float32
+                                : width == "24"  ? SampleWidth::Bits24
+                                                 : SampleWidth::Bits16,
+                       c.mode, split ? std::vector{dir.path() / "lib 1.wav", dir.path() / "lib 2.wav"}
+                                     : theirs);
     std::vector<std::string> args{"conform", project, "--channels", c.channels, "--width", c.width};
     for (const auto& path : mine) {
         args.push_back("-o");
         args.push_back(utf8FromPath(path));
+    }
+    if (split) { // the takes carry no track names: BASE_Track<key>.wav
+        mine = {dir.path() / "mine L_Track1.wav", dir.path() / "mine L_Track2.wav"};
+        theirs = {dir.path() / "lib 1.wav", dir.path() / "lib 2.wav"};
     }
     const ProgramRun run = runTabrix(args, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
@@ -280,7 +294,9 @@ TEST_P(CommandLineConform, WritesWhatTheLibraryWrites)
 INSTANTIATE_TEST_SUITE_P(EachMode, CommandLineConform,
                          ::testing::Values(ModeCase{"stereo", 0, "24"}, ModeCase{"left", 1, "16"},
                                            ModeCase{"right", 2, "24"}, ModeCase{"sum", 3, "16"},
-                                           ModeCase{"dual", 4, "16"}),
+                                           ModeCase{"dual", 4, "16"}, ModeCase{"all", 5, "24"},
+                                           ModeCase{"split", 6, "float"},
+                                           ModeCase{"stereo", 0, "float"}),
                          [](const auto& info) {
                              return std::string(info.param.channels) + info.param.width;
                          });
@@ -320,7 +336,7 @@ TEST(CommandLineRefusals, EachRefusalKeepsTheDiskAsItWas)
     ConformProject library;
     ASSERT_TRUE(library.load(project));
     const std::optional<std::string> takeRefusal =
-        refuseOutputs(library, {take, "", false, 1000}, systemVolumeSpace);
+        refuseOutputs(library, {{take}, false, 1000}, systemVolumeSpace);
     ASSERT_TRUE(takeRefusal.has_value());
 
     struct Case {
@@ -382,7 +398,7 @@ TEST(CommandLineBatch, GoesOnPastABadProjectAndEndsWithTheWorstStatus)
     for (const char* name : {"Day 1", "Day 3"}) {
         SCOPED_TRACE(name);
         const auto reference = dir.path() / (std::string(name) + " library.wav");
-        conformWithLibrary(utf8FromPath(dir.path() / name), false, 0, {reference});
+        conformWithLibrary(utf8FromPath(dir.path() / name), SampleWidth::Bits16, 0, {reference});
         EXPECT_TRUE(withoutOriginationStamp(outFolder / (std::string(name) + ".wav")) ==
                     withoutOriginationStamp(reference));
     }

@@ -1,3 +1,4 @@
+#include "frontend/OutputNames.h"
 #include "frontend/ProjectSummary.h"
 
 #include <gtest/gtest.h>
@@ -19,4 +20,37 @@ TEST(SummaryTexts, FormatsSizesRatesAndClockTimes)
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(text, expected);
+}
+
+TEST(SummaryTexts, NameTheNewWidthAndChannelChoices)
+{
+    EXPECT_EQ(widthText(2), "32 Bit Float");
+    EXPECT_EQ(widthText(7), "24 Bit"); // any other index counts as 24 bit, as before
+    EXPECT_EQ(widthOf(2), SampleWidth::Float32);
+    EXPECT_EQ(channelText(5), "All Tracks");
+    EXPECT_EQ(channelText(6), "Split Tracks");
+    EXPECT_EQ(widthChoiceTexts().size(), 3u);
+    EXPECT_EQ(channelChoiceTexts().size(), 7u);
+}
+
+// Split Tracks names each file after its track, safely, and tells clashing tracks apart.
+TEST(SplitTrackNames, FollowTheTrackNamesMadeSafe)
+{
+    const std::vector<ProjectTrack> tracks = {
+        {1, "Mix L"}, {2, ""}, {3, "Boom/Pole: \"A\"?"}, {4, "Lav 1. "}, {5, "Lav:1"},
+        {6, "lav?1"}, {7, "..."}, {8, "Plant\tRr"},
+    };
+    const std::filesystem::path folder = pathFromUtf8("out");
+    const std::vector<std::string> expected = {
+        "Day 1_Mix L.wav",  "Day 1_Track2.wav", "Day 1_Boom_Pole_ _A__.wav",
+        "Day 1_Lav 1.wav",  "Day 1_Lav_1_5.wav", "Day 1_lav_1_6.wav",
+        "Day 1_Track7.wav", "Day 1_Plant_Rr.wav"};
+    std::vector<std::string> names;
+    for (const std::string& path : splitTrackPaths(utf8FromPath(folder / "Day 1.WAV"), tracks)) {
+        EXPECT_EQ(pathFromUtf8(path).parent_path(), folder);
+        names.push_back(utf8FromPath(pathFromUtf8(path).filename()));
+    }
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(utf8FromPath(pathFromUtf8(splitTrackPaths("day", {{1, "A"}})[0]).filename()),
+              "day_A.wav"); // a base without ".wav"
 }
