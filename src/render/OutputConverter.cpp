@@ -257,6 +257,13 @@ template <SampleKind Kind, OutputFormat Format>
 void laneToChannel(const std::uint8_t* from, std::size_t stride, std::uint8_t* into,
                    std::size_t step, std::uint64_t frameCount) noexcept
 {
+    if constexpr (Kind == SampleKind::Signed24 && Format == OutputFormat::Int24) {
+        if (step == 3) { // a mono file: each 32-bit store's spill is overwritten by the next
+            for (std::uint64_t i = 0; i < frameCount; ++i, from += stride, into += 3)
+                storeU32le(into, loadU32le(from));
+            return;
+        }
+    }
     for (std::uint64_t i = 0; i < frameCount; ++i, from += stride, into += step) {
         if constexpr (Format == OutputFormat::Float32)
             storeF32le(into, sampleFloat<Kind>(from));
@@ -481,6 +488,18 @@ bool OutputConverter::convertDirect(const std::uint8_t* cacheBytes, std::uint64_
         return false;
     if (!pairs()) {
         const std::vector<LaneSource>& lanes = source.lanes();
+        if (source.lanesAreFrames() && files.size() == 1 && channels.size() == lanes.size() &&
+            (mode == 0 || mode == 5)) {
+            // The take's channels are the file's: one pass over every sample in order.
+            const SampleKind kind = lanes.front().kind;
+            withKind(kind, [&]<SampleKind Kind>() {
+                laneToChannel<Kind>(format, cacheBytes + cacheIndex * source.frameBytes(),
+                                    lanes.front().strideBytes / lanes.size(), spanStart(blockOffset),
+                                    sampleBytesOf(format), frameCount * lanes.size());
+            });
+            recordSpan(blockOffset, frameCount);
+            return true;
+        }
         for (const OutputChannel& channel : channels) {
             const LaneSource& lane = lanes[channel.lane];
             std::uint8_t* into = region(channel.file) +
