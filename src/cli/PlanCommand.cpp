@@ -3,6 +3,7 @@
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
 #include "frontend/ProjectSummary.h"
+#include "frontend/TimecodeText.h"
 
 #include <algorithm>
 #include <array>
@@ -44,14 +45,27 @@ std::string alignedRows(const std::vector<TableRow>& rows)
 
 std::string planCsv(const ConformProject& project)
 {
-    std::string text = "take,start,end,source_offset,start_time,end_time\n";
+    std::string text = "take,start,end,source_offset,start_time,end_time,start_tc,end_tc,scene,"
+                       "take_number\n";
     if (project.timeline() == nullptr)
         return text;
-    for (const TimelineSegment* s = project.timeline()->first(); s != nullptr; s = s->next)
+    for (const TimelineSegment* s = project.timeline()->first(); s != nullptr; s = s->next) {
+        const TakeIxml& ixml = s->take->lead().ixml();
         text += csvField(takeName(*s)) + "," + std::to_string(s->start) + "," +
                 std::to_string(s->end) + "," + std::to_string(s->sourceOffset) + "," +
-                clockTextAt(project, s->start) + "," + clockTextAt(project, s->end) + "\n";
+                clockTextAt(project, s->start) + "," + clockTextAt(project, s->end) + "," +
+                projectTimecode(project, s->start).value_or("") + "," +
+                projectTimecode(project, s->end).value_or("") + "," + csvField(ixml.scene) +
+                "," + csvField(ixml.take) + "\n";
+    }
     return text;
+}
+
+// Clock time, and timecode beside it when the project has a rate.
+std::string timeAt(const ConformProject& project, SamplePos position)
+{
+    const std::optional<std::string> timecode = projectTimecode(project, position);
+    return clockTextAt(project, position) + (timecode ? " " + *timecode : std::string());
 }
 
 std::string planTable(const ConformProject& project)
@@ -60,15 +74,17 @@ std::string planTable(const ConformProject& project)
     if (project.timeline() != nullptr) {
         for (const TimelineSegment* s = project.timeline()->first(); s != nullptr; s = s->next) {
             if (s->previous != nullptr && s->previous->end < s->start)
-                rows.push_back({clockTextAt(project, s->previous->end),
-                                clockTextAt(project, s->start),
+                rows.push_back({timeAt(project, s->previous->end), timeAt(project, s->start),
                                 std::to_string(s->start - s->previous->end), "", "(silence)"});
-            rows.push_back({clockTextAt(project, s->start), clockTextAt(project, s->end),
+            rows.push_back({timeAt(project, s->start), timeAt(project, s->end),
                             std::to_string(s->length), std::to_string(s->sourceOffset),
                             takeName(*s)});
         }
     }
-    return alignedRows(rows);
+    std::string text = alignedRows(rows);
+    if (const auto& rate = project.timecodeRate())
+        text += "Timecode at " + rateLabel(*rate) + " fps.\n";
+    return text;
 }
 
 int planCommand(const std::string& projectFolder, bool csv, std::ostream& out, std::ostream& err)

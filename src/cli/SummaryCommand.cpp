@@ -3,6 +3,7 @@
 #include "cli/CliText.h"
 #include "cli/ExitStatus.h"
 #include "frontend/ProblemText.h"
+#include "frontend/TimecodeText.h"
 
 #include <memory>
 #include <ostream>
@@ -38,6 +39,11 @@ nlohmann::ordered_json takeJson(const TakeSource& source)
 std::string summaryText(const ConformProject& project, const ProjectSummary& summary)
 {
     std::string text = summary.line + "\n";
+    const TakeTimeline* timeline = project.timeline();
+    if (const auto& rate = project.timecodeRate(); rate && timeline && timeline->first() != nullptr)
+        text += "timecode: " + *projectTimecode(project, timeline->first()->start) + "-" +
+                *projectTimecode(project, timeline->last()->end) + " at " + rateLabel(*rate) +
+                " fps\n";
     const std::int32_t mode = project.channelMode();
     if (mode == int(ChannelMode::AllTracks) || mode == int(ChannelMode::SplitTracks))
         text += tracksText(project) + "\n";
@@ -61,6 +67,14 @@ nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
     nlohmann::ordered_json skipped = nlohmann::ordered_json::array();
     for (const SkippedFile& file : project.skippedFiles())
         skipped.push_back({{"file", file.fileName}, {"reason", rejectionText(file.rejection)}});
+    const std::optional<TimecodeRate>& rate = project.timecodeRate();
+    const TakeTimeline* timeline = project.timeline();
+    const bool hasTimecode = rate && timeline != nullptr && timeline->first() != nullptr;
+    const auto timecodeJson = [&](bool first) {
+        return hasTimecode ? nlohmann::ordered_json(*projectTimecode(
+                                 project, first ? timeline->first()->start : timeline->last()->end))
+                           : nlohmann::ordered_json(nullptr);
+    };
     return {
         {"loaded", loaded},
         {"sampleRate", project.sampleRate()},
@@ -71,6 +85,10 @@ nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
         {"end", timed ? nlohmann::ordered_json(clockText(end)) : nlohmann::ordered_json(nullptr)},
         {"outputBytes", summary.sized ? nlohmann::ordered_json(summary.dataBytes)
                                       : nlohmann::ordered_json(nullptr)},
+        {"timecodeRate", rate ? nlohmann::ordered_json(rate->rateText) : nlohmann::ordered_json(nullptr)},
+        {"dropFrame", rate && rate->dropFrame},
+        {"startTimecode", timecodeJson(true)},
+        {"endTimecode", timecodeJson(false)},
         {"summary", summary.line},
         {"takes", std::move(takes)},
         {"tracks", std::move(tracks)},

@@ -1,5 +1,6 @@
 #include "project/ConformProject.h"
 
+#include "audio/MarkerChunks.h"
 #include "audio/PlatformFs.h"
 
 #include <algorithm>
@@ -76,6 +77,7 @@ bool ConformProject::load(const std::string& projectFolder)
     takeTimeline.reset();
     takeSources.clear();
     projectTracks.clear();
+    projectTimecode.reset();
     takeList.clear();
     renderState.resetRender(); // it may point into the released timeline
     takeFolderPath = takeFolderOf(pathFromUtf8(projectFolder));
@@ -89,6 +91,10 @@ bool ConformProject::load(const std::string& projectFolder)
     if (timeline->first() == nullptr)
         return false; // every take was left off: nothing to conform
     takeTimeline = std::move(timeline);
+    for (const TimelineSegment* s = takeTimeline->first(); s != nullptr && !projectTimecode; s = s->next) {
+        const TakeIxml& ixml = s->take->lead().ixml();
+        projectTimecode = readTimecodeRate(ixml.timecodeRate, ixml.timecodeFlag);
+    }
     fadeRateCode = projectRate < 88000 ? 16 : (projectRate < 176000 ? 8 : 4);
     return !mismatchedRates;
 }
@@ -353,6 +359,84 @@ bool ConformProject::run(std::atomic<double>& progressPercent)
     }
     renderState.resetRender();
     return failure.kind == FailureKind::None;
+}
+
+namespace {
+
+// A value every take that has one agrees on; empty when none has one or they differ.
+template <typename Field>
+std::string agreedValue(const TakeList& takes, Field field)
+{
+    std::string agreed;
+    for (const Take* take = takes.head(); take != nullptr; take = TakeList::nextOf(take)) {
+        const std::string& value = field(take->ixml());
+        if (value.empty())
+            continue;
+        if (!agreed.empty() && agreed != value)
+            return std::string();
+        agreed = value;
+    }
+    return agreed;
+}
+
+// "12A T3" from the take's scene and take numbers, else its file name without extension.
+std::string markerLabel(const Take& take)
+{
+    if (!take.ixml().scene.empty() && !take.ixml().take.empty())
+        return take.ixml().scene + " T" + take.ixml().take;
+    return utf8FromPath(take.path().stem());
+}
+
+} // namespace
+
+std::vector<std::uint8_t> ConformProject::trailingChunks(std::size_t fileIndex,
+                                                         std::uint64_t frameCount) const
+{
+    if (fileIndex >= outputFiles.size() || !takeTimeline)
+        return {};
+    const BwfFile& file = *outputFiles[fileIndex];
+    OutputIxml ixml;
+    ixml.project = agreedValue(takeList, [](const TakeIxml& i) -> const std::string& { return i.project; });
+    ixml.tape = agreedValue(takeList, [](const TakeIxml& i) -> const std::string& { return i.tape; });
+    if (projectTimecode) {
+        ixml.timecodeRate = projectTimecode->rateText;
+        ixml.timecodeFlag = projectTimecode->flagText;
+    }
+    ixml.sampleRate = file.format().sampleRate;
+    ixml.timeReference = file.timeReference();
+    switch (static_cast<ChannelMode>(outputMode)) {
+    case ChannelMode::AllTracks:
+        for (const ProjectTrack& track : projectTracks)
+            ixml.tracks.push_back({track.key, track.name});
+        break;
+    case ChannelMode::SplitTracks:
+        if (fileIndex < projectTracks.size())
+            ixml.tracks.push_back({projectTracks[fileIndex].key, projectTracks[fileIndex].name});
+        break;
+    case ChannelMode::Stereo: ixml.tracks = {{1, "L"}, {2, "R"}}; break;
+    case ChannelMode::MonoLeft: ixml.tracks = {{1, "L"}}; break;
+    case ChannelMode::MonoRight: ixml.tracks = {{1, "R"}}; break;
+    case ChannelMode::MonoSum: ixml.tracks = {{1, "Sum"}}; break;
+    case ChannelMode::DualMono: ixml.tracks = {{1, fileIndex == 0 ? "L" : "R"}}; break;
+    }
+    const std::string document = writeIxml(ixml);
+    std::vector<CuePoint> points;
+    const SamplePos from = timelineStart();
+    for (const TimelineSegment* s = takeTimeline->first(); s != nullptr; s = s->next) {
+        const SamplePos at = s->start - from;
+        if (at >= frameCount || at > std::numeric_limits<std::uint32_t>::max())
+            break;
+        const Take& take = s->take->lead();
+        points.push_back({static_cast<std::uint32_t>(points.size() + 1),
+                          static_cast<std::uint32_t>(at), markerLabel(take),
+                          utf8FromPath(take.path().filename())});
+    }
+    std::vector<std::uint8_t> chunks =
+        chunkBytes("iXML", std::span(reinterpret_cast<const std::uint8_t*>(document.data()),
+                                     document.size()));
+    for (const auto& chunk : {cueChunk(points), adtlChunk(points)})
+        chunks.insert(chunks.end(), chunk.begin(), chunk.end());
+    return chunks;
 }
 
 // Header updates fall between two write calls, at the same block counts as if every block

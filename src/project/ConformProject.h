@@ -4,6 +4,7 @@
 #include "audio/Types.h"
 #include "project/TakeSource.h"
 #include "project/TakeTimeline.h"
+#include "project/Timecode.h"
 #include "project/TimelineSegment.h"
 #include "render/OutputConverter.h"
 #include "render/RenderState.h"
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,6 +96,14 @@ public:
     const TakeSources& sources() const noexcept { return takeSources; }
     /// Every track key of every take, in ascending order, with its name.
     const std::vector<ProjectTrack>& tracks() const noexcept { return projectTracks; }
+    /// The project's timecode rate: that of the first take in timeline order whose iXML gives
+    /// a readable one; none when no take does (times are then clock times).
+    const std::optional<TimecodeRate>& timecodeRate() const noexcept { return projectTimecode; }
+    /// The chunks output file `fileIndex` of the prepared or finished conform gets after its
+    /// audio: iXML (project, tape, speed, time reference, its tracks), and a cue point with
+    /// its label and note for every segment that starts inside the `frameCount` frames it
+    /// holds.
+    std::vector<std::uint8_t> trailingChunks(std::size_t fileIndex, std::uint64_t frameCount) const;
     /// The "*.wav" files of the last load that are not takes, in listing order.
     const std::vector<SkippedFile>& skippedFiles() const noexcept { return skipped; }
     /// The folder the last load listed for takes ("Audio Files" or the chosen folder itself);
@@ -151,6 +161,7 @@ private:
     TakeList takeList;
     TakeSources takeSources;
     std::vector<ProjectTrack> projectTracks;
+    std::optional<TimecodeRate> projectTimecode;
     std::vector<SkippedFile> skipped;
     std::filesystem::path takeFolderPath;
     RunFailure failure;

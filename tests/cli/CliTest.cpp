@@ -144,7 +144,11 @@ TEST(CommandLineSummary, ListsSkippedFilesAndJsonCarriesTakesInTakeListOrder)
     EXPECT_EQ(keys,
               (std::set<std::string>{"loaded", "sampleRate", "rateMismatch", "fadeRate", "start",
                                      "end", "outputBytes", "summary", "takes", "skipped",
-                                     "tracks"}));
+                                     "tracks", "timecodeRate", "dropFrame", "startTimecode",
+                                     "endTimecode"}));
+    EXPECT_TRUE(summary["timecodeRate"].is_null()); // no iXML: clock time only
+    EXPECT_EQ(summary["dropFrame"], false);
+    EXPECT_TRUE(summary["startTimecode"].is_null());
     // Takes without iXML: tracks numbered by position, unnamed.
     EXPECT_EQ(summary["tracks"], json::parse(R"([{"key":1,"name":""},{"key":2,"name":""}])"));
     EXPECT_EQ(summary["loaded"], true);
@@ -212,19 +216,55 @@ TEST(CommandLinePlan, CsvRowsFollowTheTimeline)
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> lines = linesOf(run.out);
     ASSERT_EQ(lines.size(), 1u + 9u) << run.out; // header and segments; gaps have no row
-    EXPECT_EQ(lines[0], "take,start,end,source_offset,start_time,end_time");
-    // The split, the quoted name, the gap.
+    EXPECT_EQ(lines[0], "take,start,end,source_offset,start_time,end_time,start_tc,end_tc,scene,"
+                        "take_number");
+    // The split, the quoted name, the gap; no timecode, scene or take without iXML.
     const std::vector<std::string> expected{
-        "Scene 1 Take 1.wav,1728000000,1728036000,0,10:00:00.00,10:00:00.75",
-        "Scene 1 Take 2.wav,1728036000,1728040000,0,10:00:00.75,10:00:00.83",
-        "\"Pickup, 'short'.wav\",1728040000,1728044000,0,10:00:00.83,10:00:00.91",
-        "Scene 1 Take 2.wav,1728044000,1728084000,8000,10:00:00.91,10:00:01.75",
-        "Scene 2 a.wav,1728144000,1728164000,0,10:00:03.00,10:00:03.41",
+        "Scene 1 Take 1.wav,1728000000,1728036000,0,10:00:00.00,10:00:00.75,,,,",
+        "Scene 1 Take 2.wav,1728036000,1728040000,0,10:00:00.75,10:00:00.83,,,,",
+        "\"Pickup, 'short'.wav\",1728040000,1728044000,0,10:00:00.83,10:00:00.91,,,,",
+        "Scene 1 Take 2.wav,1728044000,1728084000,8000,10:00:00.91,10:00:01.75,,,,",
+        "Scene 2 a.wav,1728144000,1728164000,0,10:00:03.00,10:00:03.41,,,,",
     };
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(lines[i + 1], expected[i]);
     EXPECT_EQ(lines[9], // Scene 3 Take 1 after the mono take
-              "Scene 3 Take 1.wav,1728260000,1728300000,20000,10:00:05.41,10:00:06.25");
+              "Scene 3 Take 1.wav,1728260000,1728300000,20000,10:00:05.41,10:00:06.25,,,,");
+}
+
+// Takes whose iXML gives a rate, scene and take: the first take in timeline order without a
+// rate doesn't stop the second's from counting.
+TEST(CommandLineTimecode, SummaryAndPlanGiveTimecodeSceneAndTake)
+{
+    TempDir dir;
+    const std::uint64_t ten = 10ull * 3600 * 48000;
+    const auto ixml = [](const std::string& inside) {
+        return "<BWFXML>" + inside + "</BWFXML>";
+    };
+    dir.write("P/Audio Files/a.wav",
+              takeBytes({.timeReference = ten, .data = Bytes(6 * 48000),
+                         .ixml = ixml("<SCENE>12A</SCENE><TAKE>3</TAKE>")}));
+    dir.write("P/Audio Files/b.wav",
+              takeBytes({.timeReference = ten + 48000, .time = "11:00:00", .data = Bytes(6 * 48000),
+                         .ixml = ixml("<SPEED><TIMECODE_RATE>30000/1001</TIMECODE_RATE>"
+                                      "<TIMECODE_FLAG>DF</TIMECODE_FLAG></SPEED>")}));
+    const std::string project = utf8FromPath(dir.path() / "P");
+    ProgramRun run = runTabrix({"summary", project, "--json"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json summary = json::parse(run.out);
+    EXPECT_EQ(summary["timecodeRate"], "30000/1001");
+    EXPECT_EQ(summary["dropFrame"], true);
+    // Drop frame keeps 29.97 labels within a frame of the clock.
+    EXPECT_EQ(summary["startTimecode"], "10:00:00;01");
+    EXPECT_EQ(summary["endTimecode"], "10:00:02;01");
+    run = runTabrix({"plan", project, "--csv"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = linesOf(run.out);
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    EXPECT_EQ(lines[1], "a.wav,1728000000,1728048000,0,10:00:00.00,10:00:01.00,10:00:00;01,"
+                        "10:00:01;01,12A,3");
+    run = runTabrix({"summary", project}, dir.path());
+    EXPECT_TRUE(contains(run.out, "timecode: 10:00:00;01-10:00:02;01 at 29.97 DF fps")) << run.out;
 }
 
 TEST(CommandLinePlan, TableShowsSegmentsAndGaps)
