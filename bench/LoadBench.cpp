@@ -29,12 +29,34 @@ constexpr int repeats = 5;
 constexpr std::uint64_t takeFrames = 480; // 10 ms at 48 kHz
 constexpr std::uint32_t rate = 48000;
 
+/// iXML as a recorder writes it after the audio: about 2.5 KiB with a track list, speed,
+/// scene and take, a file set and a history.
+std::string recorderIxml(int take)
+{
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><BWFXML><IXML_VERSION>2.10"
+                      "</IXML_VERSION><PROJECT>Bench</PROJECT><SCENE>12A</SCENE><TAKE>" +
+                      std::to_string(take) + "</TAKE><TAPE>T01</TAPE><NOTE>wide</NOTE>"
+                      "<FILE_SET><TOTAL_FILES>1</TOTAL_FILES><FAMILY_UID>F" + std::to_string(take) +
+                      "</FAMILY_UID><FILE_SET_INDEX>A</FILE_SET_INDEX></FILE_SET><SPEED>"
+                      "<TIMECODE_RATE>25/1</TIMECODE_RATE><TIMECODE_FLAG>NDF</TIMECODE_FLAG>"
+                      "<FILE_SAMPLE_RATE>48000</FILE_SAMPLE_RATE></SPEED><TRACK_LIST>"
+                      "<TRACK_COUNT>2</TRACK_COUNT>";
+    for (int c = 1; c <= 2; ++c)
+        xml += "<TRACK><CHANNEL_INDEX>" + std::to_string(c) + "</CHANNEL_INDEX><INTERLEAVE_INDEX>" +
+               std::to_string(c) + "</INTERLEAVE_INDEX><NAME>Mix " + (c == 1 ? "L" : "R") +
+               "</NAME></TRACK>";
+    xml += "</TRACK_LIST><HISTORY>";
+    while (xml.size() < 2500)
+        xml += "<PARENT_UID>0123456789ABCDEF0123456789ABCDEF</PARENT_UID>";
+    return xml + "</HISTORY></BWFXML>";
+}
+
 /// Writes `takeCount` takes into `<root>/<name>/Audio Files`. Take i was recorded i seconds
 /// after 08:00 and starts i x 1.5 take lengths in, so neighbours leave gaps. With `shuffled`,
 /// file names follow a seeded shuffle instead of the recording order, so the scan inserts
 /// takes in no particular order of date.
 std::string writeProject(const TempDir& root, const std::string& name, int takeCount,
-                         bool shuffled)
+                         bool shuffled, bool withIxml = false)
 {
     std::vector<int> nameOf(static_cast<std::size_t>(takeCount));
     std::iota(nameOf.begin(), nameOf.end(), 0);
@@ -51,7 +73,8 @@ std::string writeProject(const TempDir& root, const std::string& name, int takeC
         const SamplePos start = SamplePos(rate) * 8 * 3600 + SamplePos(i) * takeFrames * 3 / 2;
         root.write(name + "/Audio Files/" + file,
                    takeBytes({.timeReference = start, .date = "2024-05-01", .time = time,
-                              .channels = 2, .rate = rate, .bits = 24, .data = frames}));
+                              .channels = 2, .rate = rate, .bits = 24, .data = frames,
+                              .ixml = withIxml ? recorderIxml(i) : std::string()}));
     }
     return tabrix::utf8FromPath(root.path() / name);
 }
@@ -124,6 +147,7 @@ double bestParseSeconds(const TempDir& root, const std::string& name, int chunkC
 struct Layout {
     const char* what;
     bool shuffled;
+    bool withIxml = false;
 };
 
 } // namespace
@@ -136,10 +160,14 @@ int main()
     std::printf("load of a project folder, best of %d, takes of %llu frames (24-bit stereo)\n",
                 repeats, static_cast<unsigned long long>(takeFrames));
     for (const Layout layout : {Layout{"names in recording order", false},
-                                Layout{"names shuffled", true}}) {
-        const std::string prefix = layout.shuffled ? "shuffled" : "ordered";
-        const std::string smallFolder = writeProject(root, prefix + "200", small, layout.shuffled);
-        const std::string largeFolder = writeProject(root, prefix + "2000", large, layout.shuffled);
+                                Layout{"names shuffled", true},
+                                Layout{"recorder takes, 2.5 KiB of iXML after the audio", false, true}}) {
+        const std::string prefix =
+            std::string(layout.shuffled ? "shuffled" : "ordered") + (layout.withIxml ? "ixml" : "");
+        const std::string smallFolder =
+            writeProject(root, prefix + "200", small, layout.shuffled, layout.withIxml);
+        const std::string largeFolder =
+            writeProject(root, prefix + "2000", large, layout.shuffled, layout.withIxml);
         const double smallSeconds = bestLoadSeconds(smallFolder, small);
         const double largeSeconds = bestLoadSeconds(largeFolder, large);
         if (smallSeconds < 0 || largeSeconds < 0) {

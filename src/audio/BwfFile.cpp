@@ -150,7 +150,7 @@ bool BwfFile::walkChunks(std::uint64_t fileBytes)
                 return reject(TakeProblem::Damaged);
             dataStartByte = std::uint64_t(at);
             header.dataSize = dataBytes(declaredBytes, fileBytes);
-            if (ixmlRead || !seekPastData(declaredBytes) ||
+            if (ixmlRead || !seekPastData(declaredBytes, fileBytes) ||
                 !skipPadByte(static_cast<std::uint32_t>(header.dataSize % 2), chunkHeader,
                              headerBytesRead))
                 return finish();
@@ -205,12 +205,14 @@ bool BwfFile::readIxmlBody(std::uint32_t declaredBytes, std::vector<std::uint8_t
 
 // To the first byte after the audio, when the data chunk's size says where that is: a take
 // whose sizes were never written (or claim more than is there) has nothing after its audio.
-bool BwfFile::seekPastData(std::uint32_t declaredDataBytes)
+bool BwfFile::seekPastData(std::uint32_t declaredDataBytes, std::uint64_t fileBytes)
 {
     if (declaredDataBytes == 0 || (declaredDataBytes == sizeInDs64 && !hasDs64))
         return false;
     const std::uint64_t declared = declaredDataBytes == sizeInDs64 ? ds64DataBytes : declaredDataBytes;
-    return declared == header.dataSize &&
+    // Room for a chunk header after the audio (and its pad byte), or nothing to look at.
+    const std::uint64_t end = dataStartByte + declared + declared % 2;
+    return declared == header.dataSize && fileBytes >= end + 8 &&
            fileStream.seekTo(dataStartByte + declared) == StreamStatus::Ok;
 }
 

@@ -139,7 +139,7 @@ public:
 private:
     bool walkChunks(std::uint64_t fileBytes);
     bool readIxmlBody(std::uint32_t declaredBytes, std::vector<std::uint8_t>& body);
-    bool seekPastData(std::uint32_t declaredDataBytes);
+    bool seekPastData(std::uint32_t declaredDataBytes, std::uint64_t fileBytes);
     bool readFormat(std::uint32_t declaredBytes);
     bool readDs64(std::uint32_t declaredBytes);
     std::uint64_t dataBytes(std::uint32_t declaredBytes, std::uint64_t fileBytes) const;
