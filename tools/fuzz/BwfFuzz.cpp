@@ -78,6 +78,14 @@ void readAcceptedTake(tabrix::Take& take)
     (void)take.encoding();
     if (!take.sameTfid(&take))
         fail("TFID differs from itself");
+    // A track list, when kept, names every channel once with a distinct key of 1 or more.
+    const auto& tracks = take.ixml().tracks;
+    if (!tracks.empty() && tracks.size() != take.format().channelCount)
+        fail("track list kept for the wrong channel count");
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (tracks[i].key == 0 || tracks[i].key == tracks[j].key)
+                fail("track keys not distinct and positive");
     take.close();
 }
 

@@ -23,10 +23,34 @@ Bytes cut(Bytes bytes, std::size_t size)
     return bytes;
 }
 
+Bytes text(const std::string& xml)
+{
+    return Bytes(xml.begin(), xml.end());
+}
+
+// Track lists whole, short, repeated and broken, and the other fields the reader takes.
+const std::string trackList =
+    "<?xml version=\"1.0\"?><BWFXML><SCENE>12A</SCENE><TAKE>3</TAKE><FILE_SET><FAMILY_UID>"
+    "F1</FAMILY_UID></FILE_SET><SPEED><TIMECODE_RATE>30000/1001</TIMECODE_RATE><TIMECODE_FLAG>"
+    "DF</TIMECODE_FLAG></SPEED><TRACK_LIST><TRACK_COUNT>2</TRACK_COUNT><TRACK><CHANNEL_INDEX>"
+    "5</CHANNEL_INDEX><INTERLEAVE_INDEX>2</INTERLEAVE_INDEX><NAME>Lav</NAME></TRACK><TRACK>"
+    "<CHANNEL_INDEX>1</CHANNEL_INDEX><INTERLEAVE_INDEX>1</INTERLEAVE_INDEX><NAME>Boom</NAME>"
+    "</TRACK></TRACK_LIST></BWFXML>";
+
 std::vector<std::pair<std::string, Bytes>> seeds()
 {
     const Bytes oddList{'I', 'N', 'F', 'O', 'x'};
     return {
+        {"ixml-before-data",
+         RiffBuilder{}.chunk("bext", bextBody({})).chunk("iXML", text(trackList))
+             .chunk("fmt ", fmt24()).chunk("data", frames24()).bytes()},
+        {"ixml-after-odd-data",
+         RiffBuilder{}.chunk("bext", bextBody({})).chunk("fmt ", fmt24())
+             .chunk("data", cut(frames24(), 93)).chunk("LIST", oddList, false)
+             .chunk("iXML", text(trackList)).bytes()},
+        {"ixml-broken",
+         RiffBuilder{}.chunk("bext", bextBody({})).chunk("fmt ", fmt24()).chunk("data", frames24())
+             .chunk("iXML", text(trackList.substr(0, 300))).bytes()},
         {"valid", takeBytes({.timeReference = 48000, .tfid = 7, .data = frames24()})},
         {"junk-first",
          RiffBuilder{}.chunk("JUNK", Bytes(28)).chunk("fmt ", fmt24()).chunk("data", frames24()).bytes()},
