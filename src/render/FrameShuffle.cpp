@@ -94,6 +94,12 @@ template <int Bytes> constexpr StreamMasks packMasks()
 constexpr StreamMasks pack24 = packMasks<3>();
 constexpr StreamMasks pack16 = packMasks<2>();
 
+// Sixteen 24-bit samples (one group) as working words in four registers, in sample order.
+constexpr auto wordInOrder = [](int j) { return j % 4 != 0 ? 3 * (j / 4) + j % 4 - 1 : -1; };
+constexpr RegisterMasks wordsInOrder[4] = {registerMasks(0, wordInOrder), registerMasks(1, wordInOrder),
+                                           registerMasks(2, wordInOrder),
+                                           registerMasks(3, wordInOrder)};
+
 TABRIX_SSSE3_INLINE __m128i gather(const RegisterMasks& m, const __m128i* in) noexcept
 {
     __m128i out = _mm_setzero_si128();
@@ -173,6 +179,20 @@ TABRIX_SSSE3 void sumGroups(const std::uint8_t* from, std::uint64_t groups,
     }
 }
 
+// Each word to a float and scaled by 2^-31: both exact for 24-bit samples.
+TABRIX_SSSE3 void floatGroups(const std::uint8_t* from, std::uint64_t groups,
+                              std::uint8_t* into) noexcept
+{
+    const __m128 scale = _mm_set1_ps(0x1p-31f);
+    __m128i in[3];
+    for (std::uint64_t g = 0; g < groups; ++g) {
+        loadGroup(from + groupBytes * g, in);
+        for (int k = 0; k < 4; ++k)
+            _mm_storeu_ps(reinterpret_cast<float*>(into + 64 * g + 16 * k),
+                          _mm_mul_ps(_mm_cvtepi32_ps(gather(wordsInOrder[k], in)), scale));
+    }
+}
+
 } // namespace
 
 bool frameShuffleAvailable() noexcept
@@ -220,11 +240,26 @@ std::uint64_t sumStereo24(const std::uint8_t* from, std::uint64_t frameCount,
     return groups * shuffleGroupFrames;
 }
 
+std::uint64_t floatsFrom24(const std::uint8_t* from, std::uint64_t sampleCount,
+                           std::uint8_t* into) noexcept
+{
+    if (!frameShuffleAvailable())
+        return 0;
+    const std::uint64_t groups = sampleCount / 16;
+    floatGroups(from, groups, into);
+    return groups * 16;
+}
+
 #else
 
 bool frameShuffleAvailable() noexcept
 {
     return false;
+}
+
+std::uint64_t floatsFrom24(const std::uint8_t*, std::uint64_t, std::uint8_t*) noexcept
+{
+    return 0;
 }
 
 std::uint64_t splitStereo24(const std::uint8_t*, std::uint64_t, unsigned, std::uint8_t*,

@@ -28,4 +28,9 @@ std::uint64_t narrowStereo24(const std::uint8_t* from, std::uint64_t frameCount,
 std::uint64_t sumStereo24(const std::uint8_t* from, std::uint64_t frameCount,
                           unsigned outputBytes, std::uint8_t* into) noexcept;
 
+/// 24-bit samples (any channel count, in order) into little-endian floats of full scale 1.0,
+/// exactly as floatOfWord does, in whole groups of 16 samples; returns the samples done.
+std::uint64_t floatsFrom24(const std::uint8_t* from, std::uint64_t sampleCount,
+                           std::uint8_t* into) noexcept;
+
 } // namespace tabrix

@@ -492,10 +492,17 @@ bool OutputConverter::convertDirect(const std::uint8_t* cacheBytes, std::uint64_
             (mode == 0 || mode == 5)) {
             // The take's channels are the file's: one pass over every sample in order.
             const SampleKind kind = lanes.front().kind;
+            const std::uint8_t* from = cacheBytes + cacheIndex * source.frameBytes();
+            std::uint8_t* into = spanStart(blockOffset);
+            const std::uint64_t sampleCount = frameCount * lanes.size();
+            const std::uint64_t done = kind == SampleKind::Signed24 && format == OutputFormat::Float32
+                                           ? floatsFrom24(from, sampleCount, into)
+                                           : 0;
+            const std::uint32_t sampleBytes = lanes.front().strideBytes / std::uint32_t(lanes.size());
             withKind(kind, [&]<SampleKind Kind>() {
-                laneToChannel<Kind>(format, cacheBytes + cacheIndex * source.frameBytes(),
-                                    lanes.front().strideBytes / lanes.size(), spanStart(blockOffset),
-                                    sampleBytesOf(format), frameCount * lanes.size());
+                laneToChannel<Kind>(format, from + done * sampleBytes, sampleBytes,
+                                    into + done * sampleBytesOf(format), sampleBytesOf(format),
+                                    sampleCount - done);
             });
             recordSpan(blockOffset, frameCount);
             return true;

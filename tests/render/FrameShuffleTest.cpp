@@ -109,3 +109,24 @@ TEST(FrameShuffle, MatchesPerFrameConversionAndStopsAtTheLastWholeGroup)
 }
 
 } // namespace tabrix::testing
+
+namespace tabrix::testing {
+
+// 24-bit samples to floats: each as its word over 2^31, exactly; whole groups of 16 only.
+TEST(FrameShuffle, FloatsFrom24MatchTheScalarConversion)
+{
+    for (const std::uint64_t frameCount : {0u, 7u, 8u, 9u, 69u}) {
+        SCOPED_TRACE(frameCount);
+        const std::vector<std::uint8_t> source = stereo24(frameCount);
+        const std::uint64_t sampleCount = 2 * frameCount;
+        std::vector<std::uint8_t> floats(4 * sampleCount + 8, untouched);
+        const std::uint64_t done = floatsFrom24(source.data(), sampleCount, floats.data());
+        EXPECT_EQ(done, frameShuffleAvailable() ? sampleCount / 16 * 16 : 0u);
+        std::vector<std::uint8_t> expected(floats.size(), untouched);
+        for (std::size_t i = 0; i < done; ++i)
+            storeF32le(&expected[4 * i], float(double(wordOf(source, i / 2, int(i % 2))) / 2147483648.0));
+        EXPECT_EQ(floats, expected);
+    }
+}
+
+} // namespace tabrix::testing
