@@ -37,48 +37,73 @@ ConformCommand::ConformCommand(ConformProject& project, DialogServices& services
 ConformOutcome ConformCommand::run(const ConformRequest& request)
 {
     const bool dual = request.channelChoice == dualMono;
+    const bool split = request.channelChoice == splitTracks;
     ConformOutcome outcome;
-    const SaveChoice left = chooseOutput(dual ? "Left Channel Filename" : "Choose Filename",
-                                         dual ? request.projectName + "L.wav" : request.projectName,
-                                         firstSaveFolder());
-    if (!left.confirmed)
-        return outcome;
-    outcome.outputPath = left.fullPath;
-    outcome.outputFileName = left.fileName;
-
-    std::vector<std::string> paths{left.fullPath};
-    if (dual) {
-        // The two halves belong together: the right dialog opens where the left file goes.
-        const SaveChoice right = chooseOutput("Right Channel Filename",
-                                              rightDefaultName(left.fileName, request.projectName),
-                                              folderOf(left.fullPath));
-        if (!right.confirmed)
-            return outcome;
-        paths.push_back(right.fullPath);
+    SaveQuestion left{dual ? leftSaveTitle : split ? splitSaveTitle : singleSaveTitle,
+                      dual ? request.projectName + "L.wav" : request.projectName,
+                      firstSaveFolder()};
+    SaveQuestion right{rightSaveTitle, std::string(), std::string()};
+    SaveChoice leftChoice;
+    SaveChoice rightChoice;
+    std::vector<std::string> paths;
+    bool askLeft = true;
+    for (;;) {
+        if (askLeft) {
+            leftChoice = chooseOutput(left);
+            if (!leftChoice.confirmed)
+                return outcome;
+            // The two halves belong together: the right dialog opens where the left file goes.
+            right.defaultName = rightDefaultName(leftChoice.fileName, request.projectName);
+            right.startFolder = folderOf(leftChoice.fullPath);
+        }
+        paths = {leftChoice.fullPath};
+        if (dual) {
+            rightChoice = chooseOutput(right);
+            if (!rightChoice.confirmed)
+                return outcome;
+            paths.push_back(rightChoice.fullPath);
+        }
+        std::optional<OutputRefusal> refusal;
+        if (split) {
+            // One name stands for a file per track; the dialog asked only about that name.
+            paths = splitTrackPaths(leftChoice.fullPath, project.tracks());
+            if (!confirmReplacing(paths))
+                refusal = OutputRefusal{std::string(), 0}; // "No": another name, no message
+        }
+        if (!refusal)
+            refusal = checkAndCreate(request, paths, dual);
+        if (!refusal)
+            break;
+        if (!refusal->text.empty())
+            refuse(refusal->text);
+        // No dead end: the dialog of the file concerned opens again with the name chosen, so
+        // only what was refused has to change.
+        askLeft = !(dual && refusal->file == 1);
+        SaveQuestion& again = askLeft ? left : right;
+        const SaveChoice& refused = askLeft ? leftChoice : rightChoice;
+        again.defaultName = refused.fileName;
+        again.startFolder = againFolder(refused.fullPath);
     }
-    if (request.channelChoice == splitTracks) {
-        // One name stands for a file per track; the dialog asked only about that name.
-        paths = splitTrackPaths(left.fullPath, project.tracks());
-        if (!confirmReplacing(paths))
-            return outcome;
-    }
+    outcome.outputPath = leftChoice.fullPath;
+    outcome.outputFileName = leftChoice.fileName;
+    services.remember(lastOutputFolderKey, folderOf(leftChoice.fullPath));
+    services.runProgress(project, progressJob(paths));
+    return outcome;
+}
 
+std::optional<OutputRefusal> ConformCommand::checkAndCreate(const ConformRequest& request,
+                                                            const std::vector<std::string>& paths,
+                                                            bool dual)
+{
     const OutputTargets targets{paths, dual, request.outputDataSize};
     const VolumeQuery volumes = [this](const std::string& folder) {
         return services.volumeSpace(folder);
     };
-    if (const std::optional<std::string> reason = refuseOutputs(project, targets, volumes)) {
-        refuse(*reason);
-        return outcome;
-    }
-
-    if (!project.prepareOutputs(paths)) {
-        refuse(creationFailureText(paths));
-        return outcome;
-    }
-    services.remember(lastOutputFolderKey, folderOf(left.fullPath));
-    services.runProgress(project, progressJob(request, paths));
-    return outcome;
+    if (std::optional<OutputRefusal> refusal = checkOutputs(project, targets, volumes))
+        return refusal;
+    if (project.prepareOutputs(paths))
+        return std::nullopt;
+    return creationFailure(paths);
 }
 
 bool ConformCommand::confirmReplacing(const std::vector<std::string>& paths)
@@ -121,23 +146,38 @@ std::string ConformCommand::withWavExtension(const std::string& name)
     return name + ".wav";
 }
 
-SaveChoice ConformCommand::chooseOutput(const std::string& title, const std::string& defaultName,
-                                        const std::string& startFolder)
+SaveChoice ConformCommand::chooseOutput(SaveQuestion question)
 {
-    SaveChoice choice = services.chooseSaveFile(title, defaultName, startFolder);
-    if (!choice.confirmed || !choice.wavFilter)
-        return choice;
-    const std::string fileName = withWavExtension(choice.fileName);
-    if (fileName == choice.fileName)
-        return choice;
-    choice.fullPath += fileName.substr(choice.fileName.size());
-    choice.fileName = fileName;
-    // The dialog asked about the name as typed; the name with ".wav" may be another file.
-    std::error_code error;
-    if (std::filesystem::exists(pathFromUtf8(choice.fullPath), error) &&
-        !services.confirm(fileName + " already exists.\nDo you want to replace it?", title))
-        choice.confirmed = false;
-    return choice;
+    for (;;) {
+        SaveChoice choice =
+            services.chooseSaveFile(question.title, question.defaultName, question.startFolder);
+        if (!choice.confirmed || !choice.wavFilter)
+            return choice;
+        const std::string typedName = choice.fileName;
+        const std::string fileName = withWavExtension(typedName);
+        if (fileName == typedName)
+            return choice;
+        choice.fullPath += fileName.substr(typedName.size());
+        choice.fileName = fileName;
+        // The dialog asked about the name as typed; the name with ".wav" may be another file.
+        // "No" asks for another name rather than ending the conform.
+        std::error_code error;
+        if (!std::filesystem::exists(pathFromUtf8(choice.fullPath), error) ||
+            services.confirm(fileName + " already exists.\nDo you want to replace it?",
+                             question.title))
+            return choice;
+        question.defaultName = typedName;
+        question.startFolder = folderOf(choice.fullPath);
+    }
+}
+
+std::string ConformCommand::againFolder(const std::string& refusedPath) const
+{
+    // Back in the take folder the same refusal would follow: start beside the project.
+    const std::string folder = folderOf(refusedPath);
+    if (!project.takeFolder().empty() && samePath(pathFromUtf8(folder), project.takeFolder()))
+        return besideProject();
+    return folder;
 }
 
 std::string ConformCommand::firstSaveFolder() const
@@ -145,37 +185,39 @@ std::string ConformCommand::firstSaveFolder() const
     const std::string last = services.recall(lastOutputFolderKey);
     if (isFolder(last))
         return last;
-    // First time: beside the project, never inside its take folder.
+    return besideProject(); // the first time
+}
+
+std::string ConformCommand::besideProject() const
+{
+    // Never inside the take folder.
     const std::filesystem::path projectFolder = project.takeFolder().parent_path();
     return projectFolder.empty() ? std::string() : utf8FromPath(projectFolder.parent_path());
 }
 
-std::string ConformCommand::creationFailureText(const std::vector<std::string>& paths) const
+OutputRefusal ConformCommand::creationFailure(const std::vector<std::string>& paths) const
 {
     const RunFailure& failure = project.lastFailure();
     std::string text = "Unable to create file(s).\n\n";
     if (failure.kind == FailureKind::None)
-        return text + "The project has nothing to write.";
+        return {text + "The project has nothing to write.", 0};
     std::string reason = failureText(failure);
     reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
     const auto failed = std::find_if(paths.begin(), paths.end(), [&](const std::string& path) {
         return utf8FromPath(pathFromUtf8(path).filename()) == failure.fileName;
     });
-    return text + reason + ".\nFolder: " + folderOf(failed != paths.end() ? *failed : paths.front());
+    const std::size_t file = failed != paths.end() ? std::size_t(failed - paths.begin()) : 0;
+    return {text + reason + ".\nFolder: " + folderOf(paths[file]), file};
 }
 
-ProgressJob ConformCommand::progressJob(const ConformRequest& request,
-                                        const std::vector<std::string>& paths) const
+ProgressJob ConformCommand::progressJob(const std::vector<std::string>& paths) const
 {
     ProgressJob job;
     job.outputPaths = paths;
-    job.sampleRate = project.sampleRate();
+    job.times = TimeFormat(project.sampleRate());
     const TakeTimeline* timeline = project.timeline();
     if (timeline != nullptr && timeline->first() != nullptr)
         job.totalFrames = timeline->last()->end - timeline->first()->start;
-    if (job.totalFrames > 0)
-        job.fileFrameBytes = static_cast<std::uint32_t>(
-            request.outputDataSize / job.totalFrames / job.outputPaths.size());
     return job;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/ProgressLogic.h"
+#include "app/ProjectDetails.h"
 #include "frontend/OutputChecks.h"
 
 #include <cstdint>
@@ -27,16 +28,9 @@ struct SaveChoice {
     bool wavFilter = true; ///< the "WAV (*.wav)" filter was chosen, not "All Files"
 };
 
-/// A "*.wav" file that is not in the conform, as the "Details..." list shows it.
-struct SkippedRow {
-    std::string fileName;
-    std::string reason; ///< plain words, e.g. "no audio data"
-    bool operator==(const SkippedRow&) const = default;
-};
-
 /// Everything the window logic needs from the toolkit and the platform: modal dialogs, the
-/// error box, the free-space query and the progress window. The Qt layer implements it;
-/// tests fake it.
+/// error box, the Details window, the settings, the free-space query and the progress window.
+/// The Qt layer implements it; tests fake it.
 class DialogServices {
 public:
     virtual ~DialogServices() = default;
@@ -52,8 +46,9 @@ public:
     virtual void showMessage(const std::string& text, const std::string& title) = 0;
     /// Modal question with Yes and No; true for Yes.
     virtual bool confirm(const std::string& text, const std::string& title) = 0;
-    /// Modal list of the files a load skipped, with their reasons.
-    virtual void showSkippedFiles(const std::vector<SkippedRow>& rows) = 0;
+    /// The Details window: resizable, every section's table with columns as wide as their
+    /// widest cell, `content.focusSection` scrolled into view. Modal.
+    virtual void showDetails(const DetailsContent& content) = 0;
     /// A value remembered between runs (UTF-8); empty when none was stored under `key`.
     virtual std::string recall(const std::string& key) = 0;
     virtual void remember(const std::string& key, const std::string& value) = 0;

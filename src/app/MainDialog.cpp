@@ -1,10 +1,13 @@
 #include "app/MainDialog.h"
 
 #include "app/ConformCommand.h"
+#include "app/ProjectLocation.h"
 #include "audio/PlatformFs.h"
-#include "frontend/ProblemText.h"
 #include "frontend/ProjectSummary.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <set>
 
 namespace tabrix {
 
@@ -15,8 +18,20 @@ MainDialog::MainDialog(MainDialogControls& controls, DialogServices& services)
 
 void MainDialog::onInitDialog()
 {
+    fields.planPlaceholder = planPlaceholderText(conformProject, false);
     controls.show(fields);
     rebuildSummary();
+}
+
+void MainDialog::onStartArguments(const std::vector<std::string>& arguments)
+{
+    if (arguments.empty())
+        return;
+    const ProjectLocation location = ProjectLocation::of(arguments.front());
+    if (location.found())
+        openProject(location.folder, location.displayName);
+    else
+        services.showMessage(location.refusal, notOpenedTitle);
 }
 
 void MainDialog::onChooseProject()
@@ -48,47 +63,84 @@ bool MainDialog::openProject(const std::string& folder, const std::string& displ
     return loaded;
 }
 
-bool MainDialog::onDrop(const std::string& path)
+bool MainDialog::onDrop(const std::vector<std::string>& paths)
 {
-    const std::filesystem::path folder = pathFromUtf8(path);
-    if (path.empty() || !platform::isFolder(folder))
+    const ProjectLocation location = ProjectLocation::ofDrop(paths);
+    if (!location.found()) {
+        services.showMessage(location.refusal, notOpenedTitle);
         return false;
-    const std::filesystem::path named = folder.has_filename() ? folder : folder.parent_path();
-    const std::string displayName = utf8FromPath(named.filename());
-    openProject(path, displayName.empty() ? path : displayName);
+    }
+    openProject(location.folder, location.displayName);
     return true;
 }
 
 void MainDialog::onDetails()
 {
-    const std::vector<SkippedRow> rows = skippedRows();
-    if (!rows.empty())
-        services.showSkippedFiles(rows);
+    showDetails(ProjectDetails::skippedSection);
 }
 
-std::vector<SkippedRow> MainDialog::skippedRows() const
+void MainDialog::onShowUnused()
 {
-    std::vector<SkippedRow> rows;
-    for (const SkippedFile& file : conformProject.skippedFiles())
-        rows.push_back({file.fileName, rejectionText(file.rejection)});
-    // Mixed rates keep the whole folder out; the list shows which takes are the odd ones.
-    const std::string prevailing = std::to_string(prevailingRate(conformProject));
-    for (const Take* take : oddRateTakes(conformProject))
-        rows.push_back({utf8FromPath(take->path().filename()),
-                        "sample rate " + std::to_string(take->format().sampleRate) +
-                            " Hz differs from the other takes' " + prevailing + " Hz"});
-    return rows;
+    showDetails(ProjectDetails::unusedSection);
+}
+
+void MainDialog::showDetails(std::size_t focusSection)
+{
+    if (fields.detailsEnabled)
+        services.showDetails(ProjectDetails::of(conformProject, fields.plan, focusSection));
+}
+
+bool MainDialog::onEnterKey(FocusedControl focused)
+{
+    switch (focused) {
+    case FocusedControl::ChooseProject: onChooseProject(); return true;
+    case FocusedControl::Details: onDetails(); return true;
+    case FocusedControl::UnusedTakes: onShowUnused(); return true;
+    case FocusedControl::PlanButton: return false;
+    case FocusedControl::Conform:
+    case FocusedControl::Other: break;
+    }
+    // Like a greyed-out button, Enter does nothing until there is something to conform.
+    if (fields.conformEnabled)
+        onConformProject();
+    return true;
+}
+
+std::optional<WindowSize> MainDialog::initialSize(WindowSize minimum, WindowSize available)
+{
+    const std::string stored = services.recall(windowSizeKey);
+    int width = 0;
+    int height = 0;
+    char rest = 0;
+    if (std::sscanf(stored.c_str(), "%dx%d%c", &width, &height, &rest) != 2 || width <= 0 ||
+        height <= 0)
+        return std::nullopt;
+    // A size from a larger screen, or a smaller version of the window, is brought within reach.
+    const auto within = [](int value, int low, int high) {
+        return std::max(low, high > 0 ? std::min(value, high) : value);
+    };
+    return WindowSize{within(width, minimum.width, available.width),
+                      within(height, minimum.height, available.height)};
+}
+
+void MainDialog::onClose(WindowSize size)
+{
+    if (size.width > 0 && size.height > 0)
+        services.remember(windowSizeKey,
+                          std::to_string(size.width) + "x" + std::to_string(size.height));
 }
 
 void MainDialog::describeLoad()
 {
     // The count names exactly what Details lists: an odd-rate take is counted as skipped.
-    const std::size_t skippedCount = skippedRows().size();
+    const std::size_t skippedCount = ProjectDetails::skippedRows(conformProject).size();
     const std::size_t oddCount = oddRateTakes(conformProject).size();
     fields.takesText = takeCountText(conformProject.takes().count() - oddCount, skippedCount);
-    fields.detailsEnabled = skippedCount > 0;
     fields.plan = ConformPlan::of(conformProject);
+    ++fields.planRevision;
     fields.unusedText = unusedTakesText(fields.plan.unusedTakes());
+    fields.detailsEnabled = skippedCount > 0 || !fields.plan.unusedTakes().empty();
+    fields.planPlaceholder = planPlaceholderText(conformProject, true);
     fields.tracksText = tracksText(conformProject);
 }
 
@@ -98,16 +150,54 @@ std::string MainDialog::takeCountText(std::size_t takeCount, std::size_t skipped
            std::to_string(skippedCount) + " skipped";
 }
 
-std::string MainDialog::unusedTakesText(const std::vector<std::string>& names, std::size_t maxNames)
+std::string MainDialog::unusedTakesText(const std::vector<PlanUnusedTake>& takes,
+                                        std::size_t maxNames)
 {
-    if (names.empty())
+    if (takes.empty())
         return std::string();
-    std::string text = "Not used, covered by newer takes: ";
-    for (std::size_t i = 0; i < names.size() && i < maxNames; ++i)
-        text += (i > 0 ? ", " : "") + names[i];
-    if (names.size() > maxNames)
-        text += " and " + std::to_string(names.size() - maxNames) + " more";
+    std::string text = std::to_string(takes.size()) +
+                       (takes.size() == 1 ? " take not used" : " takes not used") +
+                       ", covered by newer takes: ";
+    for (std::size_t i = 0; i < takes.size() && i < maxNames; ++i)
+        text += (i > 0 ? ", " : "") + takes[i].takeName;
+    if (takes.size() > maxNames)
+        text += " and " + std::to_string(takes.size() - maxNames) + " more";
     return text;
+}
+
+std::string MainDialog::planPlaceholderText(const ConformProject& project, bool opened)
+{
+    if (!opened)
+        return "Choose a project folder, or drop one (or one of its takes) here, to see what "
+               "plays where.";
+    if (project.takes().count() == 0) {
+        if (!project.takeFolder().empty() && !platform::isFolder(project.takeFolder()))
+            return "This folder can't be read. Check that it is still there and that you may "
+                   "open it.";
+        if (project.skippedFiles().empty())
+            return "There are no takes here. Choose the project folder that holds \"Audio "
+                   "Files\", or a folder of Broadcast WAV takes.";
+        return "None of the WAV files here is a take that can be conformed; Details... says "
+               "why for each.";
+    }
+    if (project.rateMismatch()) {
+        // The rate most takes share is the one to keep; Details lists the takes at any other.
+        std::set<std::uint32_t> others;
+        for (const Take* take : oddRateTakes(project))
+            others.insert(take->format().sampleRate);
+        std::string rates;
+        std::size_t index = 0;
+        for (const std::uint32_t rate : others)
+            rates += (index++ == 0 ? "" : index == others.size() ? " and " : ", ") +
+                     rateText(rate);
+        const std::string rate = rateText(prevailingRate(project));
+        return "Takes of different sample rates can't be conformed together. Move the takes at " +
+               rates + " (listed in Details...) out of the folder, or convert them to " + rate +
+               ", to conform the " + rate + " takes.";
+    }
+    if (project.timeline() == nullptr)
+        return "None of the takes can be placed on the timeline.";
+    return std::string();
 }
 
 void MainDialog::onChannelChoice()
@@ -117,6 +207,11 @@ void MainDialog::onChannelChoice()
     fields.channelChoice = shown.channelChoice;
     fields.widthChoice = shown.widthChoice;
     rebuildSummary();
+}
+
+void MainDialog::onWidthChoice()
+{
+    onChannelChoice(); // both selections are read back alike
 }
 
 void MainDialog::onWidth16()

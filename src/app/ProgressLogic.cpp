@@ -1,11 +1,7 @@
 #include "app/ProgressLogic.h"
 
-#include "frontend/ConformPlan.h"
-#include "frontend/OutputChecks.h"
-#include "frontend/ProjectSummary.h"
+#include "audio/BwfFile.h"
 
-#include <algorithm>
-#include <system_error>
 #include <utility>
 
 namespace tabrix {
@@ -15,14 +11,13 @@ ProgressLogic::ProgressLogic(std::function<void()> cancelRun, ProgressJob job)
 {
     if (!this->job.outputPaths.empty())
         shown.message = "Writing " + outputNames() + ", " +
-                        ConformPlan::clockText(this->job.totalFrames, this->job.sampleRate) +
-                        " of audio.";
+                        this->job.times.clock(this->job.totalFrames) + " of audio.";
 }
 
 void ProgressLogic::onTimer(double progressPercent)
 {
     if (current == ProgressState::Running)
-        shown.barPosition = wholePercent(progressPercent);
+        shown.barPosition = barPositionOf(progressPercent);
     else if (current == ProgressState::Cancelling && cancelRun)
         cancelRun();
 }
@@ -32,7 +27,8 @@ bool ProgressLogic::onCancelButton()
     if (ended())
         return true;
     current = ProgressState::Cancelling;
-    shown.title = "Conform Cancelled...";
+    // The dots say something is still going on: the run stops at its next block.
+    shown.title = "Cancelling...";
     shown.message = "Stopping at the next block...";
     if (cancelRun)
         cancelRun();
@@ -47,17 +43,18 @@ void ProgressLogic::finishConform(const RunEnd& end)
     // failed is reported as failed rather than complete.
     if (current == ProgressState::Cancelling) {
         current = ProgressState::Cancelled;
+        shown.title = "Conform Cancelled";
         shown.message = "Cancelled after " + writtenText(end.framesWritten) + ". " +
                         outputNames() + (job.outputPaths.size() > 1 ? " are" : " is") +
                         " valid up to there.";
     } else if (end.runResult) {
         current = ProgressState::Completed;
-        shown.title = "Conform Complete...";
-        shown.message = "Complete: " + outputNames() + ", " +
-                        ConformPlan::clockText(end.framesWritten, job.sampleRate) + " written.";
+        shown.title = "Conform Complete";
+        shown.message = "Complete: " + outputNames() + ", " + job.times.clock(end.framesWritten) +
+                        " written.";
     } else {
         current = ProgressState::Failed;
-        shown.title = "Conform Failed...";
+        shown.title = "Conform Failed";
         const std::string reason = end.failure.empty() ? "the run stopped" : end.failure;
         shown.message = "Failed: " + reason + ". " + writtenText(end.framesWritten) +
                         " were written and are readable.";
@@ -65,10 +62,10 @@ void ProgressLogic::finishConform(const RunEnd& end)
     shown.buttonCaption = "OK";
     // The bar says how far the file got: full only when it is complete.
     if (current == ProgressState::Completed)
-        shown.barPosition = 100;
+        shown.barPosition = progressBarSteps;
     else if (job.totalFrames > 0)
         shown.barPosition =
-            wholePercent(100.0 * double(end.framesWritten) / double(job.totalFrames));
+            barPositionOf(100.0 * double(end.framesWritten) / double(job.totalFrames));
 }
 
 bool ProgressLogic::ended() const noexcept
@@ -76,13 +73,23 @@ bool ProgressLogic::ended() const noexcept
     return current != ProgressState::Running && current != ProgressState::Cancelling;
 }
 
-SamplePos ProgressLogic::framesInFile(const std::string& path, std::uint32_t frameBytes)
+SamplePos ProgressLogic::framesInFile(const std::string& path)
 {
-    std::error_code error;
-    const std::uintmax_t byteCount = std::filesystem::file_size(pathFromUtf8(path), error);
-    if (error || frameBytes == 0 || byteCount <= outputHeaderBytes)
+    // The header, not the file's length: chunks may follow the data, and the last frame
+    // counts only once the header declares it.
+    const std::filesystem::path file = pathFromUtf8(path);
+    Take output{file.parent_path(), utf8FromPath(file.filename())};
+    if (!output.parse() || output.frameBytes() == 0)
         return 0;
-    return (byteCount - outputHeaderBytes) / frameBytes; // a pad byte is less than a frame
+    return output.dataSize() / output.frameBytes();
+}
+
+int ProgressLogic::barPositionOf(double percent) noexcept
+{
+    const double steps = percent * (progressBarSteps / 100.0);
+    if (!(steps > 0.0))
+        return 0;
+    return steps >= progressBarSteps ? progressBarSteps : static_cast<int>(steps);
 }
 
 std::string ProgressLogic::outputNames() const
@@ -98,8 +105,7 @@ std::string ProgressLogic::outputNames() const
 
 std::string ProgressLogic::writtenText(SamplePos framesWritten) const
 {
-    return ConformPlan::clockText(framesWritten, job.sampleRate) + " of " +
-           ConformPlan::clockText(job.totalFrames, job.sampleRate);
+    return job.times.clock(framesWritten) + " of " + job.times.clock(job.totalFrames);
 }
 
 } // namespace tabrix

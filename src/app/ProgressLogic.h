@@ -1,5 +1,6 @@
 #pragma once
 #include "audio/Types.h"
+#include "frontend/TimeFormat.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,26 +12,29 @@ namespace tabrix {
 /// Where a conform stands, as the progress window shows it.
 enum class ProgressState { Running, Cancelling, Completed, Cancelled, Failed };
 
+/// Steps of the progress bar: tenths of a percent, so its final position is the fraction of
+/// the output written, not a whole percent short of it.
+constexpr int progressBarSteps = 1000;
+
 /// What the progress window's controls show.
 struct ProgressFields {
     std::string title = "Converting...";
     std::string buttonCaption = "Cancel";
-    int barPosition = 0; ///< 0..100
+    int barPosition = 0; ///< 0..progressBarSteps
     std::string message; ///< the line under the bar: what is written, and how the run ended
 };
 
 /// The conform the progress window runs, as the conform command set it up.
 struct ProgressJob {
     std::vector<std::string> outputPaths; ///< UTF-8; two for Dual Mono (left first)
-    std::uint32_t fileFrameBytes = 0;     ///< bytes of one frame in each output file
     SamplePos totalFrames = 0;            ///< frames the complete conform writes to each file
-    std::uint32_t sampleRate = 0;         ///< Hz
+    TimeFormat times;                     ///< how the window puts lengths into words
 };
 
 /// How a run ended, as the window learns it once the worker is done.
 struct RunEnd {
     bool runResult = false;
-    SamplePos framesWritten = 0; ///< frames in the (left) output file after the run
+    SamplePos framesWritten = 0; ///< frames the (left) output file declares after the run
     std::string failure;         ///< why the run failed in words; may be empty
 };
 
@@ -48,8 +52,12 @@ public:
     /// The button, the close command or Escape. True when the window should close now (only
     /// once the conform has ended); otherwise the press cancels the run.
     bool onCancelButton();
+    /// Enter. True when the window should close now: once the conform has ended Enter is
+    /// "OK"; while it runs Enter does nothing, so a stray key never stops hours of work.
+    bool onEnterKey() const noexcept { return ended(); }
     /// The worker's run ended: the window shows the outcome in words and offers "OK". A
-    /// complete run fills the bar; a cancelled or failed one leaves it at what was written.
+    /// complete run fills the bar; a cancelled or failed one leaves it at the fraction of the
+    /// output written.
     void finishConform(const RunEnd& end);
 
     ProgressState state() const noexcept { return current; }
@@ -57,9 +65,11 @@ public:
     /// True once the conform has ended ("OK" on the button).
     bool ended() const noexcept;
 
-    /// Whole frames in the output file at `path` after its 1024 header bytes; 0 when it can't
-    /// be measured.
-    static SamplePos framesInFile(const std::string& path, std::uint32_t frameBytes);
+    /// The whole frames the output file at `path` declares, read from its header as a take
+    /// would be; 0 when it can't be read or holds none.
+    static SamplePos framesInFile(const std::string& path);
+    /// A percentage as a bar position, truncated and kept within 0..progressBarSteps.
+    static int barPositionOf(double percent) noexcept;
 
 private:
     std::string outputNames() const;

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <set>
+#include <utility>
 
 namespace tabrix {
 
@@ -25,33 +25,6 @@ constexpr std::array<PlanColour, 8> palette{{
     {0xc9, 0xa8, 0x2e}, // ochre
     {0x9a, 0x6a, 0x4a}, // brown
 }};
-
-// Round ruler spacings in hundredths of a second.
-constexpr std::array<std::uint64_t, 19> tickSpacings{
-    10, 20, 50, 100, 200, 500, 1000, 1500, 3000, 6000, 12000, 30000, 60000, 90000, 180000,
-    360000, 720000, 1080000, 2160000};
-
-std::string clockFromHundredths(std::uint64_t hundredths, bool withHundredths, bool withSeconds)
-{
-    const auto h = static_cast<unsigned long long>(hundredths / 360000);
-    const auto m = static_cast<unsigned>(hundredths / 6000 % 60);
-    const auto s = static_cast<unsigned>(hundredths / 100 % 60);
-    const auto f = static_cast<unsigned>(hundredths % 100);
-    char text[48];
-    if (withHundredths)
-        std::snprintf(text, sizeof text, "%llu:%02u:%02u.%02u", h, m, s, f);
-    else if (withSeconds)
-        std::snprintf(text, sizeof text, "%llu:%02u:%02u", h, m, s);
-    else
-        std::snprintf(text, sizeof text, "%llu:%02u", h, m);
-    return text;
-}
-
-std::uint64_t hundredthsOf(SamplePos frames, std::uint32_t rateHz)
-{
-    // Split first so frames x 100 can't wrap for any position the timeline holds.
-    return frames / rateHz * 100 + frames % rateHz * 100 / rateHz;
-}
 
 // Each take's recording: the index of the first segment's take, in timeline order, that is
 // one recording with it.
@@ -73,6 +46,7 @@ ConformPlan ConformPlan::of(const ConformProject& project)
     if (timeline == nullptr || !projectRefusalText(project).empty() || project.sampleRate() == 0)
         return plan;
     plan.rateHz = project.sampleRate();
+    plan.timeFormat = TimeFormat(plan.rateHz);
     const std::uint32_t tableStep = std::max<std::uint32_t>(1, project.fadeRate() / 4u);
     plan.fadeLength = 4096 / tableStep;
 
@@ -95,19 +69,37 @@ ConformPlan ConformPlan::of(const ConformProject& project)
     plan.recordings = firstPieces.size();
     for (const std::unique_ptr<TakeSource>& source : project.sources())
         if (!placed.contains(source.get()))
-            plan.unused.push_back(sourceName(*source));
+            plan.unused.push_back({sourceName(*source), source->timeReference(),
+                                   source->timeReference() + source->frameCount()});
     return plan;
+}
+
+ConformPlan ConformPlan::ofBlocks(std::vector<PlanSegment> blocks, std::uint32_t rateHz,
+                                  SamplePos fadeFrames, std::vector<PlanUnusedTake> unused)
+{
+    ConformPlan plan;
+    plan.blocks = std::move(blocks);
+    plan.unused = std::move(unused);
+    plan.rateHz = rateHz;
+    plan.timeFormat = TimeFormat(rateHz);
+    plan.fadeLength = fadeFrames;
+    for (const PlanSegment& block : plan.blocks)
+        plan.recordings = std::max(plan.recordings, block.recording + 1);
+    return plan;
+}
+
+std::size_t ConformPlan::firstEndingAfter(SamplePos position) const noexcept
+{
+    const auto found = std::upper_bound(
+        blocks.begin(), blocks.end(), position,
+        [](SamplePos p, const PlanSegment& block) { return p < block.end; });
+    return static_cast<std::size_t>(found - blocks.begin());
 }
 
 std::optional<std::size_t> ConformPlan::segmentAt(SamplePos position) const noexcept
 {
-    const auto after = std::upper_bound(
-        blocks.begin(), blocks.end(), position,
-        [](SamplePos p, const PlanSegment& block) { return p < block.start; });
-    if (after == blocks.begin())
-        return std::nullopt;
-    const auto index = static_cast<std::size_t>(after - blocks.begin() - 1);
-    if (position >= blocks[index].end)
+    const std::size_t index = firstEndingAfter(position);
+    if (index == blocks.size() || position < blocks[index].start)
         return std::nullopt;
     return index;
 }
@@ -116,33 +108,9 @@ std::string ConformPlan::describe(std::size_t index) const
 {
     const PlanSegment& block = blocks.at(index);
     const SamplePos frameCount = block.end - block.start;
-    return block.takeName + "\nsource " + clockText(block.sourceFrame, rateHz) + "-" +
-           clockText(block.sourceFrame + frameCount, rateHz) + "\ntimeline " +
-           clockText(block.start, rateHz) + "-" + clockText(block.end, rateHz);
-}
-
-std::vector<RulerTick> ConformPlan::rulerTicks(std::size_t maxTicks) const
-{
-    std::vector<RulerTick> ticks;
-    if (empty() || maxTicks == 0)
-        return ticks;
-    const std::uint64_t first = hundredthsOf(start(), rateHz);
-    const std::uint64_t last = hundredthsOf(end(), rateHz);
-    std::uint64_t spacing = tickSpacings.back();
-    for (const std::uint64_t candidate : tickSpacings) {
-        const std::uint64_t count = last / candidate - (first + candidate - 1) / candidate + 1;
-        if (count <= maxTicks) {
-            spacing = candidate;
-            break;
-        }
-    }
-    const bool withHundredths = spacing < 100;
-    const bool withSeconds = spacing % 6000 != 0;
-    for (std::uint64_t t = (first + spacing - 1) / spacing * spacing; t <= last; t += spacing) {
-        const SamplePos position = t / 100 * rateHz + t % 100 * rateHz / 100;
-        ticks.push_back({position, clockFromHundredths(t, withHundredths, withSeconds)});
-    }
-    return ticks;
+    return block.takeName + "\nsource " + timeFormat.clock(block.sourceFrame) +
+           TimeFormat::rangeDash + timeFormat.clock(block.sourceFrame + frameCount) +
+           "\ntimeline " + timeFormat.range(block.start, block.end);
 }
 
 double ConformPlan::fractionOf(SamplePos position) const noexcept
@@ -165,12 +133,6 @@ std::string ConformPlan::sourceName(const TakeSource& source)
     if (others > 0)
         name += " + " + std::to_string(others) + (others == 1 ? " file" : " files");
     return name;
-}
-
-std::string ConformPlan::clockText(SamplePos frames, std::uint32_t rateHz)
-{
-    return rateHz == 0 ? std::string("0:00:00.00")
-                       : clockFromHundredths(hundredthsOf(frames, rateHz), true, true);
 }
 
 } // namespace tabrix

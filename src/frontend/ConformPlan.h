@@ -1,5 +1,6 @@
 #pragma once
 #include "audio/Types.h"
+#include "frontend/TimeFormat.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,10 +33,12 @@ struct PlanSegment {
     bool fadeOut = false;          ///< ends with a fade to silence
 };
 
-/// A labelled mark of the clock-time ruler.
-struct RulerTick {
-    SamplePos position = 0; ///< timeline frames
-    std::string label;      ///< "10:00:05", "10:05" or "10:00:00.50" by the tick spacing
+/// A take that plays nowhere: newer takes cover all of it.
+struct PlanUnusedTake {
+    std::string takeName; ///< the take's file name
+    SamplePos start = 0;  ///< where it would play, timeline frames, inclusive
+    SamplePos end = 0;    ///< exclusive
+    bool operator==(const PlanUnusedTake&) const = default;
 };
 
 /// What the conform will play where, as the main window draws it: one block per timeline
@@ -48,6 +51,10 @@ public:
     /// conformed (mixed sample rates would place takes at meaningless times).
     static ConformPlan of(const ConformProject& project);
 
+    /// A plan of given blocks (sorted, not overlapping), as a preview or a test draws one.
+    static ConformPlan ofBlocks(std::vector<PlanSegment> blocks, std::uint32_t rateHz,
+                                SamplePos fadeFrames, std::vector<PlanUnusedTake> unused = {});
+
     bool empty() const noexcept { return blocks.empty(); }
     /// The first block's start and the last block's end, in timeline frames.
     SamplePos start() const noexcept { return empty() ? 0 : blocks.front().start; }
@@ -56,18 +63,19 @@ public:
     /// Frames of one fade (1024, 2048 or 4096 by rate).
     SamplePos fadeFrames() const noexcept { return fadeLength; }
     const std::vector<PlanSegment>& segments() const noexcept { return blocks; }
-    /// File names of takes that play nowhere (fully covered by newer ones), in recording order.
-    const std::vector<std::string>& unusedTakes() const noexcept { return unused; }
+    /// Takes that play nowhere (fully covered by newer ones), in the take list's order.
+    const std::vector<PlanUnusedTake>& unusedTakes() const noexcept { return unused; }
+    /// How this plan's times are put into words.
+    const TimeFormat& times() const noexcept { return timeFormat; }
     std::size_t recordingCount() const noexcept { return recordings; }
 
     /// The block playing at `position`; none in a gap or outside the plan.
     std::optional<std::size_t> segmentAt(SamplePos position) const noexcept;
+    /// The first block that ends after `position`; `segments().size()` when none does.
+    std::size_t firstEndingAfter(SamplePos position) const noexcept;
     /// Three lines for a tooltip: the take, the part of it that plays ("source", from the
-    /// take's first frame) and where it plays ("timeline", clock time).
+    /// take's first frame) and where it plays ("timeline").
     std::string describe(std::size_t index) const;
-    /// Ruler marks at the finest round spacing that gives at most `maxTicks` marks over the
-    /// plan (at least one spacing is always chosen; long plans may get fewer marks).
-    std::vector<RulerTick> rulerTicks(std::size_t maxTicks) const;
     /// Where `position` lies across the plan, 0 at its start and 1 at its end.
     double fractionOf(SamplePos position) const noexcept;
 
@@ -76,14 +84,13 @@ public:
     /// A take as the window names it: its file name, and for the files of one recording its
     /// first file and how many more ("A101_1_1.WAV + 4 files").
     static std::string sourceName(const TakeSource& source);
-    /// `frames` at `rateHz` as "h:mm:ss.hh" (hundredths truncated).
-    static std::string clockText(SamplePos frames, std::uint32_t rateHz);
 
 private:
     std::vector<PlanSegment> blocks;
-    std::vector<std::string> unused;
+    std::vector<PlanUnusedTake> unused;
     std::size_t recordings = 0;
     std::uint32_t rateHz = 0;
+    TimeFormat timeFormat;
     SamplePos fadeLength = 0;
 };
 

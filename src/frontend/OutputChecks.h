@@ -1,6 +1,7 @@
 #pragma once
 #include "audio/PlatformFs.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -31,9 +32,20 @@ constexpr std::uint64_t maxWavDataBytes = 0xFFFF'FFFFull - 1016;
 /// Header bytes every output file starts with.
 constexpr std::uint64_t outputHeaderBytes = 1024;
 
+/// Why the outputs can't be written, in the user's words, and which file that concerns.
+struct OutputRefusal {
+    std::string text;
+    std::size_t file = 0; ///< index into OutputTargets::paths; the first when several share it
+};
+
 /// The checks every conform passes before anything is created, shared by the window and the
-/// command line. Returns the first reason, in the user's words, why `targets` can't be
-/// written for `project`; none when they can.
+/// command line. Returns the first reason why `targets` can't be written for `project`, and
+/// the file it concerns, so a window can ask for that name again; none when they can be.
+std::optional<OutputRefusal> checkOutputs(const ConformProject& project,
+                                          const OutputTargets& targets,
+                                          const VolumeQuery& volumeSpace);
+
+/// The text of `checkOutputs`' refusal; none when the outputs can be written.
 std::optional<std::string> refuseOutputs(const ConformProject& project,
                                          const OutputTargets& targets,
                                          const VolumeQuery& volumeSpace);

@@ -84,7 +84,7 @@ TEST(DialogStart, SaveDialogsOpenWhereTheLastOutputWentAndTheRightBesideTheLeft)
         EXPECT_EQ(window.services.settings[ConformCommand::lastOutputFolderKey],
                   utf8FromPath(elsewhere));
         if (c.channels == 4) {
-            EXPECT_EQ(window.services.asked.back(), "Right Channel Filename: Day 1R.wav");
+            EXPECT_EQ(window.services.asked.back(), "Save the right file: Day 1R.wav");
         }
     }
 }
@@ -98,7 +98,7 @@ TEST(DialogStart, ProjectChooserOpensBesideTheLastProject)
     window.dialog.onChooseProject();
     window.services.folder = {2, "", ""};
     window.dialog.onChooseProject();
-    window.dialog.onDrop(first + "/"); // a dropped folder may come with a separator at its end
+    window.dialog.onDrop({first + "/"}); // a dropped folder may come with a separator at its end
     window.dialog.onChooseProject();
     const std::string beside = utf8FromPath(dir.path() / "Shoot");
     EXPECT_EQ(window.services.folderStarts, (Texts{"", beside, beside}));
@@ -117,6 +117,56 @@ TEST(ConformCommand, HandsTheProgressWindowTheOutputsAndTheirLength)
     EXPECT_EQ(job.outputPaths, (Texts{utf8FromPath(dir.path() / "PL.wav"),
                                       utf8FromPath(dir.path() / "PR.wav")}));
     EXPECT_EQ(job.totalFrames, 4800u);
-    EXPECT_EQ(job.fileFrameBytes, 3u); // one 24-bit channel in each file
-    EXPECT_EQ(job.sampleRate, 48000u);
+    EXPECT_EQ(job.times.sampleRate(), 48000u);
+}
+
+// After a refusal the save dialog of the file concerned opens again with the name chosen, away
+// from the take folder; backing out of it ends the conform without creating anything.
+TEST(ConformCommand, AfterARefusalTheSaveDialogOpensAgainWithTheNameChosen)
+{
+    TempDir dir;
+    const std::string project = writeTake(dir, "P");
+    const auto takes = dir.path() / "P" / "Audio Files", top = dir.path();
+    const std::string beside = utf8FromPath(top), inTakes = utf8FromPath(takes);
+    dir.write("Day.wav", Bytes{1});
+    const std::string single = "Save the conformed file: ", left = "Save the left file: ",
+                      right = "Save the right file: ";
+    struct Case { const char* what; std::int32_t channels; std::vector<std::filesystem::path> saves;
+                  bool replace; Texts asked, starts; std::size_t messages, questions; bool runs; };
+    const Case cases[] = {
+        {"in the take folder", 0, {takes / "out.wav", top / "out.wav"}, true,
+         {single + "P", single + "out.wav"}, {beside, beside}, 1, 0, true},
+        {"one of the takes", 0, {takes / "1728000000.wav", top / "mix.wav"}, true,
+         {single + "P", single + "1728000000.wav"}, {beside, beside}, 1, 0, true},
+        {"no to replacing", 0, {top / "Day", top / "Day 2"}, false,
+         {single + "P", single + "Day"}, {beside, beside}, 0, 1, true},
+        {"backed out after a refusal", 0, {takes / "out.wav"}, true,
+         {single + "P", single + "out.wav"}, {beside, beside}, 1, 0, false},
+        // Dual Mono: the right name alone is asked again; a refused left asks for both.
+        {"the right named as the left", 4, {top / "xL.wav", top / "xL.wav", top / "xR.wav"}, true,
+         {left + "PL.wav", right + "xR.wav", right + "xL.wav"}, {beside, beside, beside}, 1, 0,
+         true},
+        {"the left in the take folder", 4,
+         {takes / "xL.wav", top / "xR.wav", top / "yL.wav", top / "yR.wav"}, true,
+         {left + "PL.wav", right + "xR.wav", left + "xL.wav", right + "yR.wav"},
+         {beside, inTakes, beside, beside}, 1, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Window window;
+        ASSERT_TRUE(window.dialog.openProject(project, "P"));
+        window.clickChannel(c.channels);
+        for (const auto& path : c.saves)
+            window.services.saves.push_back(savedAs(path));
+        window.services.replace = c.replace;
+        window.dialog.onConformProject();
+        EXPECT_EQ(window.services.asked, c.asked);
+        EXPECT_EQ(window.services.saveStarts, c.starts);
+        EXPECT_EQ(window.services.messages.size(), c.messages);
+        EXPECT_EQ(window.services.questions.size(), c.questions);
+        EXPECT_EQ(window.services.progressRuns, c.runs ? 1 : 0);
+        EXPECT_FALSE(std::filesystem::exists(takes / "out.wav"));
+        EXPECT_EQ(window.dialog.outputFileName().empty(), !c.runs);
+    }
+    EXPECT_EQ(readFile(top / "Day.wav"), Bytes{1}); // declined: never touched
 }

@@ -45,7 +45,20 @@ struct FakeServices : DialogServices {
         questions.push_back(text);
         return replace;
     }
-    void showSkippedFiles(const std::vector<SkippedRow>& rows) override { listed = rows; }
+    void showDetails(const DetailsContent& content) override
+    {
+        details = content;
+        ++detailsShown;
+    }
+    // The Details window's first section as rows of the old skipped-files list.
+    std::vector<SkippedRow> listed() const
+    {
+        std::vector<SkippedRow> rows;
+        if (detailsShown > 0)
+            for (const auto& row : details.sections.at(ProjectDetails::skippedSection).rows)
+                rows.push_back({row.at(0), row.at(1)});
+        return rows;
+    }
     std::string recall(const std::string& key) override
     {
         return settings.contains(key) ? settings[key] : std::string();
@@ -71,7 +84,8 @@ struct FakeServices : DialogServices {
     FolderChoice folder;
     std::vector<SaveChoice> saves;
     std::vector<std::string> asked, messages, questions, folderStarts, saveStarts;
-    std::vector<SkippedRow> listed;
+    DetailsContent details;
+    int detailsShown = 0;
     std::map<std::string, std::string> settings;
     ProgressJob lastJob;
     bool replace = true;

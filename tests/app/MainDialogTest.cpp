@@ -49,11 +49,11 @@ TEST(ProjectChoice, ShowsTheChosenFolderWhetherItLoadsOrNot)
 
 TEST(ConformCommand, AsksForEachOutputNameWithItsDefaultAndRunsOnlyWhenAllAreGiven)
 {
-    const std::string left = "Left Channel Filename: Take 12L.wav";
-    const std::string right = "Right Channel Filename: ";
+    const std::string left = "Save the left file: Take 12L.wav";
+    const std::string right = "Save the right file: ";
     struct Case { std::int32_t channels; Texts chosen; Texts asked; };
     const Case cases[] = {
-        {0, {"Take 12.wav"}, {"Choose Filename: Take 12"}},
+        {0, {"Take 12.wav"}, {"Save the conformed file: Take 12"}},
         {4, {"Take 12L.wav", "Take 12R.wav"}, {left, right + "Take 12R.wav"}},
         {4, {}, {left}}, {4, {"xL.wav"}, {left, right + "xR.wav"}},
         {4, {"mix.wav"}, {left, right + "Take 12R.wav"}}, // no L to swap: the project's name
@@ -115,7 +115,7 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
          noSpace + top + " needs 20224 bytes but has 20224 bytes free."},
         {false, a, {}, data, VolumeSpace{1, one + 1}, all, ""},
         {false, a, {}, data, VolumeSpace{1, 1000}, all,
-         noSpace + top + " needs 20 KB but has 1.00 KB free."},
+         noSpace + top + " needs 20 KB but has 1 KB free."},
         {false, a, {}, data, std::nullopt, all,
          noSpace + "The free space in " + top + " could not be read."},
         {true, a, b, data, VolumeSpace{1, half + 1}, VolumeSpace{2, half}, noSpace + inP +
@@ -134,7 +134,10 @@ TEST(ConformCommand, RefusesNamesAndSizesThatCannotWork)
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.left << " " << c.right << " " << c.message);
         FakeServices services;
-        services.saves = {savedAs(c.left), savedAs(c.right)};
+        // After a refusal the dialog opens again, and is cancelled.
+        services.saves = {savedAs(c.left)};
+        if (c.dualMono)
+            services.saves.push_back(savedAs(c.right));
         services.volumes = {{utf8FromPath(a.parent_path()), c.leftVolume},
                             {utf8FromPath(b.parent_path()), c.rightVolume}};
         project.setOutputOptions(false, c.dualMono ? 4 : 0);
@@ -251,7 +254,7 @@ TEST(SkippedFiles, CountedBesideThePlanAndListedWithTheirReasons)
     const std::vector<SkippedRow> expected{
         {"empty.wav", "no audio data"},
         {"mp3.wav", "compressed audio (format 85) is not supported"}};
-    auto listed = window.services.listed;
+    auto listed = window.services.listed();
     std::sort(listed.begin(), listed.end(),
               [](const SkippedRow& a, const SkippedRow& b) { return a.fileName < b.fileName; });
     EXPECT_EQ(listed, expected);
@@ -267,51 +270,162 @@ TEST(SkippedFiles, CountedBesideThePlanAndListedWithTheirReasons)
     EXPECT_EQ(window.shown.takesText, "2 takes, 2 skipped");
     EXPECT_TRUE(window.shown.detailsEnabled);
     window.dialog.onDetails();
-    EXPECT_EQ(window.services.listed,
+    EXPECT_EQ(window.services.listed(),
               (std::vector<SkippedRow>{
                   {"phone memo.wav", "no time reference (no bext chunk)"},
                   {"0.wav", "sample rate 44100 Hz differs from the other takes' 48000 Hz"}}));
 
     // A folder with nothing skipped has nothing to detail.
-    window.services.listed.clear();
+    window.services.detailsShown = 0;
     ASSERT_TRUE(window.dialog.openProject(writeTake(dir, "Q"), "Q"));
     EXPECT_EQ(window.shown.takesText, "1 take, 0 skipped");
     EXPECT_FALSE(window.shown.detailsEnabled);
     window.dialog.onDetails();
-    EXPECT_TRUE(window.services.listed.empty());
+    EXPECT_EQ(window.services.detailsShown, 0);
 }
 
-TEST(MainWindowPlan, NamesTheTakesThatPlayNowhere)
+TEST(MainWindowPlan, CountsTheTakesThatPlayNowhereAndNamesTheFirst)
 {
-    const std::vector<std::string> names{"A.wav", "B.wav", "C.wav", "D.wav", "E.wav", "F.wav"};
+    std::vector<PlanUnusedTake> takes;
+    for (const char* name : {"A.wav", "B.wav", "C.wav", "D.wav"})
+        takes.push_back({name, 0, 1});
     struct Case { std::size_t count; std::string text; };
     const Case cases[] = {
         {0, ""},
-        {1, "Not used, covered by newer takes: A.wav"},
-        {4, "Not used, covered by newer takes: A.wav, B.wav, C.wav, D.wav"},
-        {6, "Not used, covered by newer takes: A.wav, B.wav, C.wav, D.wav and 2 more"},
+        {1, "1 take not used, covered by newer takes: A.wav"},
+        {2, "2 takes not used, covered by newer takes: A.wav, B.wav"},
+        {4, "4 takes not used, covered by newer takes: A.wav, B.wav and 2 more"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MainDialog::unusedTakesText({names.begin(), names.begin() + long(c.count)}),
+        EXPECT_EQ(MainDialog::unusedTakesText({takes.begin(), takes.begin() + long(c.count)}),
                   c.text);
 }
 
-TEST(DropOnWindow, AFolderOpensAsIfChosenAnythingElseIsIgnored)
+// Details lists every skipped file and every unused take in full, whichever way it is opened.
+TEST(MainWindowPlan, DetailsListTheSkippedFilesAndEveryUnusedTakeWithWhatCoversIt)
 {
     TempDir dir;
-    const std::string project = writeTake(dir, "Dropped");
-    const std::string take =
-        utf8FromPath(dir.path() / "Dropped" / "Audio Files" / "1728000000.wav");
-    struct Case { std::string path; bool opens; };
-    const Case cases[] = {{take, false}, {utf8FromPath(dir.path() / "missing"), false}, {"", false},
-                          {project, true}, {project + "/", true}};
+    constexpr std::uint64_t ten = 10ull * 3600 * 48000;
+    // Newer A and B cover the older C, D and E; a long name must survive whole.
+    const std::string longName(150, 'n');
+    struct Piece { std::string name; std::uint64_t start, frames; const char* time; };
+    const Piece pieces[] = {{"A.wav", 0, 4800, "12:00:00"},     {"B.wav", 4800, 4800, "12:00:01"},
+                            {"C.wav", 2400, 4800, "09:00:00"},  {"D.wav", 0, 2400, "09:00:01"},
+                            {longName + ".wav", 100, 200, "09:00:02"}};
+    for (const Piece& p : pieces)
+        dir.write("P/Audio Files/" + p.name,
+                  takeBytes({.timeReference = ten + p.start, .time = p.time,
+                             .data = constantFrames(2, 24, p.frames, 1)}));
+    dir.write("P/Audio Files/memo.wav", Bytes{'n', 'o'});
+    Window window;
+    ASSERT_TRUE(window.dialog.openProject(utf8FromPath(dir.path() / "P"), "P"));
+    EXPECT_EQ(window.shown.unusedText,
+              "3 takes not used, covered by newer takes: C.wav, D.wav and 1 more");
+    EXPECT_TRUE(window.shown.detailsEnabled);
+
+    window.dialog.onShowUnused();
+    const DetailsContent& shown = window.services.details;
+    EXPECT_EQ(shown.focusSection, ProjectDetails::unusedSection);
+    EXPECT_EQ(shown.intro, "Takes read from:");
+    EXPECT_EQ(shown.folder, utf8FromPath(dir.path() / "P" / "Audio Files"));
+    ASSERT_EQ(shown.sections.size(), 2u);
+    EXPECT_EQ(shown.sections[0].heading, "Skipped files: 1");
+    EXPECT_EQ(shown.sections[0].rows,
+              (std::vector<Texts>{{"memo.wav", "not a WAV file"}}));
+    EXPECT_EQ(shown.sections[1].heading, "Takes not used, covered by newer takes: 3");
+    EXPECT_EQ(shown.sections[1].rows,
+              (std::vector<Texts>{
+                  {"C.wav", "10:00:00.05\u201310:00:00.15", "A.wav, B.wav"},
+                  {"D.wav", "10:00:00.00\u201310:00:00.05", "A.wav"},
+                  {longName + ".wav", "10:00:00.00\u201310:00:00.00", "A.wav"}}));
+    for (const DetailsSection& section : shown.sections)
+        for (const Texts& row : section.rows)
+            EXPECT_EQ(row.size(), section.columns.size());
+
+    window.dialog.onDetails();
+    EXPECT_EQ(window.services.details.focusSection, ProjectDetails::skippedSection);
+}
+
+// Enter presses the focused button; elsewhere it conforms, once there is something to conform.
+TEST(MainWindowKeys, EnterPressesTheFocusedButton)
+{
+    TempDir dir;
+    const std::string project = writeTake(dir, "P");
+    dir.write("P/Audio Files/memo.wav", Bytes{'x'}); // something for Details to list
+    struct Case { FocusedControl focused; bool opened; bool handled; Texts asked;
+                  int folderChoices; int details; };
+    const Case cases[] = {
+        {FocusedControl::Other, false, true, {}, 0, 0}, // nothing open: nothing to conform
+        {FocusedControl::Other, true, true, {"Save the conformed file: P"}, 0, 0},
+        {FocusedControl::Conform, true, true, {"Save the conformed file: P"}, 0, 0},
+        {FocusedControl::ChooseProject, true, true, {}, 1, 0},
+        {FocusedControl::Details, true, true, {}, 0, 1},
+        {FocusedControl::UnusedTakes, true, true, {}, 0, 1},
+        {FocusedControl::PlanButton, true, false, {}, 0, 0}, // the view presses it
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
+        SCOPED_TRACE(int(c.focused));
         Window window;
-        EXPECT_EQ(window.dialog.onDrop(c.path), c.opens);
-        EXPECT_EQ(window.shown.conformEnabled, c.opens);
-        EXPECT_EQ(window.dialog.projectName(), c.opens ? "Dropped" : "");
-        EXPECT_EQ(window.shown.projectPath, c.opens ? c.path : "");
+        if (c.opened) {
+            ASSERT_TRUE(window.dialog.openProject(project, "P"));
+        }
+        EXPECT_EQ(window.dialog.onEnterKey(c.focused), c.handled);
+        EXPECT_EQ(window.services.asked, c.asked);
+        EXPECT_EQ(int(window.services.folderStarts.size()), c.folderChoices);
+        EXPECT_EQ(window.services.detailsShown, c.details);
+    }
+}
+
+TEST(MainWindowSize, OpensAtTheSizeItWasClosedAtWithinTheScreen)
+{
+    const WindowSize minimum{600, 400}, screen{1920, 1080};
+    struct Case { std::string stored; std::optional<WindowSize> opened; };
+    const Case cases[] = {
+        {"900x700", WindowSize{900, 700}},
+        {"300x200", WindowSize{600, 400}},   // a smaller window than this one can be
+        {"4000x3000", WindowSize{1920, 1080}}, // closed on a larger screen
+        {"", std::nullopt}, {"900", std::nullopt}, {"900x700x3", std::nullopt},
+        {"-900x700", std::nullopt}, {"wide", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        Window window;
+        window.services.settings[MainDialog::windowSizeKey] = c.stored;
+        EXPECT_EQ(window.dialog.initialSize(minimum, screen), c.opened);
+    }
+    Window window;
+    window.dialog.onClose({1234, 567});
+    EXPECT_EQ(window.services.settings[MainDialog::windowSizeKey], "1234x567");
+    EXPECT_EQ(window.dialog.initialSize(minimum, {}), (WindowSize{1234, 567})); // screen unknown
+}
+
+// The strip says what has to change before a folder can be conformed.
+TEST(MainWindowPlan, APlanThatCannotBeDrawnSaysWhatHasToChange)
+{
+    TempDir dir;
+    writeTake(dir, "Mixed", 48000, 100, 0);
+    writeTake(dir, "Mixed", 44100, 100, 1000);
+    writeTake(dir, "Mixed", 96000, 100, 2000);
+    std::filesystem::create_directories(dir.path() / "Empty" / "Audio Files");
+    dir.write("Broken/Audio Files/a.wav", Bytes{'n', 'o'});
+    struct Case { const char* project; std::string placeholder; };
+    const Case cases[] = {
+        {"Mixed", "Takes of different sample rates can't be conformed together. Move the takes "
+                  "at 44.1 kHz and 96 kHz (listed in Details...) out of the folder, or convert "
+                  "them to 48 kHz, to conform the 48 kHz takes."},
+        {"Empty", "There are no takes here. Choose the project folder that holds \"Audio "
+                  "Files\", or a folder of Broadcast WAV takes."},
+        {"Broken", "None of the WAV files here is a take that can be conformed; Details... says "
+                   "why for each."},
+        {"Gone", "This folder can't be read. Check that it is still there and that you may open "
+                 "it."},
+    };
+    for (const Case& c : cases) {
+        Window window;
+        EXPECT_NE(window.shown.planPlaceholder, ""); // how to open one
+        EXPECT_FALSE(window.dialog.openProject(utf8FromPath(dir.path() / c.project), c.project));
+        EXPECT_TRUE(window.shown.plan.empty());
+        EXPECT_EQ(window.shown.planPlaceholder, c.placeholder);
     }
 }
 
@@ -333,7 +447,10 @@ TEST(ConformCommand, SplitTracksAsksOneNameAndWritesAFilePerTrack)
         window.services.asked.clear();
         window.services.saves = {savedAs(dir.path() / "Day.wav")};
         window.dialog.onConformProject();
-        EXPECT_EQ(window.services.asked.size(), 1u);
+        // "No" opens the dialog again with the name chosen; here it is then cancelled.
+        EXPECT_EQ(window.services.asked,
+                  replace ? Texts{"Save the track files: P"}
+                          : (Texts{"Save the track files: P", "Save the track files: Day.wav"}));
         EXPECT_EQ(window.services.questions.back(),
                   "Day_Track2.wav already exists.\nDo you want to replace it?");
         EXPECT_EQ(window.services.progressRuns, replace ? 1 : 0);

@@ -1,3 +1,4 @@
+#include "RiffBuilder.h"
 #include "TempDir.h"
 
 #include "app/ProgressLogic.h"
@@ -13,7 +14,7 @@ constexpr SamplePos second = 48000;
 
 ProgressJob fortySeconds(std::vector<std::string> outputs)
 {
-    return {std::move(outputs), 6, 40 * second, 48000};
+    return {std::move(outputs), 40 * second, TimeFormat(48000)};
 }
 
 } // namespace
@@ -22,24 +23,24 @@ TEST(ProgressWindow, EndOfRunSaysHowItEndedAndLeavesTheBarWhereTheFileStopped)
 {
     const std::vector<std::string> one{"/out/Day.wav"}, two{"/out/DayL.wav", "/out/DayR.wav"};
     const std::string noSpace = "cannot write Day.wav: No space left on device";
-    // Presses of the button, the close command or Escape while the run goes on.
+    // Presses of the button, the close command or Escape while the run goes on. The bar
+    // counts tenths of a percent.
     struct Case { int cancelPresses; std::vector<std::string> outputs; RunEnd end;
                   ProgressState state; const char* title; int bar; std::string message; };
     const Case cases[] = {
-        {0, one, {true, 40 * second, ""}, ProgressState::Completed, "Conform Complete...", 100,
+        {0, one, {true, 40 * second, ""}, ProgressState::Completed, "Conform Complete", 1000,
          "Complete: Day.wav, 0:00:40.00 written."},
         // The last block may leave the percentage short of 100: a complete file is full.
-        {0, two, {true, 40 * second - 1, ""}, ProgressState::Completed, "Conform Complete...",
-         100, "Complete: DayL.wav and DayR.wav, 0:00:39.99 written."},
-        {0, one, {false, 10 * second, noSpace}, ProgressState::Failed, "Conform Failed...", 25,
+        {0, two, {true, 40 * second - 1, ""}, ProgressState::Completed, "Conform Complete",
+         1000, "Complete: DayL.wav and DayR.wav, 0:00:39.99 written."},
+        {0, one, {false, 10 * second, noSpace}, ProgressState::Failed, "Conform Failed", 250,
          "Failed: " + noSpace + ". 0:00:10.00 of 0:00:40.00 were written and are readable."},
-        {0, one, {false, 0, ""}, ProgressState::Failed, "Conform Failed...", 0,
+        {0, one, {false, 0, ""}, ProgressState::Failed, "Conform Failed", 0,
          "Failed: the run stopped. 0:00:00.00 of 0:00:40.00 were written and are readable."},
-        {1, one, {true, 12 * second + 19200, ""}, ProgressState::Cancelled,
-         "Conform Cancelled...", 31,
-         "Cancelled after 0:00:12.40 of 0:00:40.00. Day.wav is valid up to there."},
-        {3, two, {false, 2 * second, noSpace}, ProgressState::Cancelled, "Conform Cancelled...",
-         5,
+        // 35.9 % of the file written: the bar ends there, not at the whole percent below.
+        {1, one, {true, 14 * second + 17280, ""}, ProgressState::Cancelled, "Conform Cancelled",
+         359, "Cancelled after 0:00:14.36 of 0:00:40.00. Day.wav is valid up to there."},
+        {3, two, {false, 2 * second, noSpace}, ProgressState::Cancelled, "Conform Cancelled", 50,
          "Cancelled after 0:00:02.00 of 0:00:40.00. DayL.wav and DayR.wav are valid up to "
          "there."},
     };
@@ -47,14 +48,15 @@ TEST(ProgressWindow, EndOfRunSaysHowItEndedAndLeavesTheBarWhereTheFileStopped)
         SCOPED_TRACE(c.message);
         int stopRequests = 0;
         ProgressLogic logic{[&] { ++stopRequests; }, fortySeconds(c.outputs)};
-        logic.onTimer(57.9);
-        EXPECT_EQ(logic.fields().barPosition, 57);
+        logic.onTimer(57.96);
+        EXPECT_EQ(logic.fields().barPosition, 579);
         for (int press = 0; press < c.cancelPresses; ++press)
             EXPECT_FALSE(logic.onCancelButton()); // a running window stays open
-        EXPECT_EQ(logic.fields().title, c.cancelPresses ? "Conform Cancelled..." : "Converting...");
+        EXPECT_FALSE(logic.onEnterKey());         // a stray Enter stops nothing
+        EXPECT_EQ(logic.fields().title, c.cancelPresses ? "Cancelling..." : "Converting...");
         // Cancelling: the bar stays; each tick repeats the stop request (the run may listen late).
         logic.onTimer(110.0);
-        EXPECT_EQ(logic.fields().barPosition, c.cancelPresses ? 57 : 100);
+        EXPECT_EQ(logic.fields().barPosition, c.cancelPresses ? 579 : 1000);
         const int stops = c.cancelPresses ? c.cancelPresses + 1 : 0;
         EXPECT_EQ(stopRequests, stops);
         logic.finishConform(c.end);
@@ -63,7 +65,8 @@ TEST(ProgressWindow, EndOfRunSaysHowItEndedAndLeavesTheBarWhereTheFileStopped)
         EXPECT_EQ(logic.fields().buttonCaption, "OK");
         EXPECT_EQ(logic.fields().barPosition, c.bar);
         EXPECT_EQ(logic.fields().message, c.message);
-        EXPECT_TRUE(logic.onCancelButton()); // OK closes; nothing is left to stop
+        EXPECT_TRUE(logic.onEnterKey()); // Enter is "OK" now
+        EXPECT_TRUE(logic.onCancelButton()); // so are the button and Escape
         EXPECT_EQ(stopRequests, stops);
     }
 }
@@ -76,18 +79,37 @@ TEST(ProgressWindow, SaysWhatItWritesWhileRunning)
     EXPECT_EQ(logic.fields().message, "Stopping at the next block...");
 }
 
-TEST(ProgressWindow, CountsTheWholeFramesAfterTheHeader)
+// The header says what the file holds; chunks after the data and a torn last frame don't count.
+TEST(ProgressWindow, CountsTheFramesTheOutputDeclares)
 {
     TempDir dir;
-    struct Case { std::size_t byteCount; std::uint32_t frameBytes; SamplePos frames; };
-    constexpr Case cases[] = {
-        {1024 + 60, 6, 10}, {1024 + 31, 3, 10}, // a pad byte after odd data is no frame
-        {1024, 6, 0}, {100, 6, 0}, {1024 + 60, 0, 0},
+    const Bytes tenFrames = constantFrames(2, 24, 10, 7);
+    Bytes torn = tenFrames;
+    torn.resize(torn.size() - 2);
+    struct Case { const char* name; Bytes bytes; SamplePos frames; };
+    const Case cases[] = {
+        {"plain.wav", takeBytes({.data = tenFrames}), 10},
+        {"trailing.wav",
+         RiffBuilder{}
+             .chunk("bext", bextBody({}))
+             .chunk("fmt ", fmtBody({}))
+             .chunk("data", tenFrames)
+             .chunk("LIST", Bytes(600, 'x'))
+             .bytes(),
+         10},
+        {"cut.wav",
+         RiffBuilder{}
+             .chunk("bext", bextBody({}))
+             .chunk("fmt ", fmtBody({}))
+             .chunkDeclaring("data", 60, torn)
+             .bytes(),
+         9},
+        {"empty.wav", takeBytes({}), 0},
+        {"junk.wav", Bytes(2000, 'x'), 0},
     };
     for (const Case& c : cases) {
-        const auto path = dir.write("out.wav", Bytes(c.byteCount));
-        EXPECT_EQ(ProgressLogic::framesInFile(path.string(), c.frameBytes), c.frames)
-            << c.byteCount;
+        const auto path = dir.write(c.name, c.bytes);
+        EXPECT_EQ(ProgressLogic::framesInFile(utf8FromPath(path)), c.frames) << c.name;
     }
-    EXPECT_EQ(ProgressLogic::framesInFile((dir.path() / "missing.wav").string(), 6), 0u);
+    EXPECT_EQ(ProgressLogic::framesInFile(utf8FromPath(dir.path() / "missing.wav")), 0u);
 }

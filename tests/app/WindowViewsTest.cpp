@@ -1,59 +1,144 @@
 #include "FakeDialogs.h"
 
+#include "DetailsDialogView.h"
 #include "MainDialogView.h"
 #include "PlanStripView.h"
 #include "ProgressDialogView.h"
+#include "app/ConformWorker.h"
 #include "audio/ByteOrder.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 using namespace tabrix;
 using namespace tabrix::testing;
+using Texts = std::vector<std::string>;
 
 namespace {
 
-// Scripted file dialogs around the real progress window and its worker thread. With
-// `closeWhileRunning` the window is closed once the run has started, which cancels it.
-struct RealProgress : FakeServices {
+constexpr std::uint64_t tenOClock = 10ull * 3600 * 48000;
+
+// The conform on the test's own thread, the moment the window starts it.
+struct RunNowWorker : ConformWorker {
+    void start(ConformProject& project, std::atomic<double>& percent) override
+    {
+        ok = project.run(percent);
+        done = true;
+    }
+    bool finished() const noexcept override { return done; }
+    bool result() const noexcept override { return ok; }
+    void join() override { ++joins; }
+    bool done = false, ok = false;
+    int joins = 0;
+};
+
+// A run that ends only when the test says so, and writes nothing.
+struct HeldWorker : RunNowWorker {
+    void start(ConformProject&, std::atomic<double>& percent) override { progress = &percent; }
+    std::atomic<double>* progress = nullptr;
+};
+
+void press(QWidget* widget, int key)
+{
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+// Scripted file dialogs around the real progress window, driven step by step. With
+// `truncateTake` the take is cut to a third after loading, so the run fails a third of the way.
+struct ProgressServices : FakeServices {
     void runProgress(ConformProject& project, const ProgressJob& job) override
     {
-        ProgressDialogView view(project, job);
-        view.open();
-        const QDeadlineTimer deadline(30000); // a hang guard, not a timing check
-        const auto waitFor = [&](auto done) {
-            while (!done() && !deadline.hasExpired())
-                QApplication::processEvents(QEventLoop::AllEvents, 5);
-        };
-        if (closeWhileRunning) {
-            waitFor([&] { return view.progressPercent() > 0.0; }); // the run is listening
-            view.close();
-            EXPECT_TRUE(view.isVisible());
-            EXPECT_EQ(view.windowTitle(), "Conform Cancelled...");
-        }
-        waitFor([&] { return view.button()->text() == "OK"; });
-        EXPECT_EQ(view.windowTitle(),
-                  closeWhileRunning ? "Conform Cancelled..." : "Conform Complete...");
-        EXPECT_TRUE(view.messageLine()->text().startsWith(closeWhileRunning ? "Cancelled after"
-                                                                            : "Complete: out.wav"))
-            << view.messageLine()->text().toStdString();
-        EXPECT_EQ(view.bar()->value() == 100, !closeWhileRunning);
-        view.button()->click();
-        EXPECT_FALSE(view.isVisible());
+        ++progressRuns;
+        if (!truncateTake.empty())
+            std::filesystem::resize_file(truncateTake,
+                                         std::filesystem::file_size(truncateTake) / 3);
+        RunNowWorker worker;
+        ProgressDialogView view(project, worker, job);
+        view.open(); // the conform runs here, on this thread
+        EXPECT_EQ(view.windowTitle(), "Converting...");
+        view.tick();
+        EXPECT_EQ(worker.joins, 1);
         EXPECT_TRUE(view.workerJoined());
+        title = view.windowTitle().toStdString();
+        message = view.messageLine()->text().toStdString();
+        bar = view.bar()->value();
+        EXPECT_EQ(view.button()->text(), "OK");
+        press(view.button(), Qt::Key_Return); // Enter is OK once it has ended
+        EXPECT_FALSE(view.isVisible());
     }
-    bool closeWhileRunning = false;
+    std::filesystem::path truncateTake;
+    std::string title, message;
+    int bar = -1;
 };
+
+// Every label and button shows its whole text, on one line or wrapped into the room it has.
+void expectNothingClipped(QWidget* root)
+{
+    for (QLabel* label : root->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(root) || label->text().isEmpty() ||
+            label->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored) // elided on purpose
+            continue;
+        SCOPED_TRACE(label->objectName().toStdString() + ": " + label->text().toStdString());
+        if (label->wordWrap()) {
+            EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+        } else {
+            EXPECT_GE(label->width(), label->sizeHint().width());
+            EXPECT_GE(label->height(), label->fontMetrics().height());
+        }
+    }
+    for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
+        if (!button->isVisibleTo(root))
+            continue;
+        SCOPED_TRACE(button->objectName().toStdString() + ": " + button->text().toStdString());
+        EXPECT_GE(button->width(), button->sizeHint().width());
+        EXPECT_GE(button->height(), button->sizeHint().height());
+    }
+}
+
+// The views at the application's font and at twice its size (text twice as large against
+// every fixed pixel); the suite also runs at a scale factor of 2.
+class AtTwoTextSizes : public ::testing::TestWithParam<double> {
+protected:
+    void SetUp() override
+    {
+        QFont font = original;
+        font.setPointSizeF(original.pointSizeF() * GetParam());
+        QApplication::setFont(font);
+    }
+    void TearDown() override { QApplication::setFont(original); }
+    QFont original = QApplication::font();
+};
+
+INSTANTIATE_TEST_SUITE_P(Font, AtTwoTextSizes, ::testing::Values(1.0, 2.0));
+
+// A project with a long name, takes that play nowhere and files that are no takes.
+std::string busyProject(const TempDir& dir)
+{
+    const std::string folder = "A project folder with a long name, as recorders make them";
+    for (int i = 0; i < 12; ++i)
+        dir.write(folder + "/Audio Files/Scene " + std::to_string(i) + " Take 1.wav",
+                  takeBytes({.timeReference = tenOClock + std::uint64_t(i) * 4800,
+                             .time = i % 3 == 0 ? "09:00:00" : "11:00:00",
+                             .data = constantFrames(2, 24, 9600, 1)}));
+    dir.write(folder + "/Audio Files/memo.wav", Bytes{'x'});
+    return utf8FromPath(dir.path() / folder);
+}
 
 } // namespace
 
@@ -76,35 +161,88 @@ TEST(MainWindowView, StartsAt16BitStereoAndEachClickRebuildsTheSummary)
     }
 }
 
-TEST(MainWindowView, ConformsThroughTheProgressWindowOrStopsWhenItIsClosed)
+// A complete run fills the bar; a failed one leaves it at the fraction the file declares.
+TEST(MainWindowView, ConformsThroughTheProgressWindowAndEndsTheBarWhereTheFileEnds)
 {
     TempDir dir;
     writeTake(dir, "Short");
-    writeTake(dir, "Long", 48000, 180 * 48000, 0, 1, 16); // far more blocks than a cancel needs
-    struct Case { const char* project; bool close; std::uint32_t dataBytes; };
-    const Case cases[] = {{"Short", false, 4800 * 6}, {"Long", true, 180 * 48000 * 6}};
+    writeTake(dir, "Long", 48000, 30 * 48000, 0, 1, 16);
+    struct Case { const char* project; bool truncate; const char* title; const char* message; };
+    const Case cases[] = {
+        {"Short", false, "Conform Complete", "Complete: out.wav, 0:00:00.10 written."},
+        {"Long", true, "Conform Failed", "Failed: take 0.wav is shorter than when the project "
+                                         "was loaded. 0:00:"},
+    };
     for (const auto& c : cases) {
-        RealProgress services;
+        SCOPED_TRACE(c.project);
+        ProgressServices services;
         services.folder = {1, utf8FromPath(dir.path() / c.project), c.project};
         services.saves = {savedAs(dir.path() / "out.wav")};
-        services.closeWhileRunning = c.close;
+        if (c.truncate)
+            services.truncateTake = dir.path() / c.project / "Audio Files" / "0.wav";
         MainDialogView view(&services);
         view.chooseButton()->click();
         view.widthButton(1)->click();
         view.conformButton()->click();
+        ASSERT_EQ(services.progressRuns, 1);
+        EXPECT_EQ(services.title, c.title);
+        EXPECT_EQ(services.message.rfind(c.message, 0), 0u) << services.message;
         const Bytes written = readFile(dir.path() / "out.wav");
         ASSERT_GE(written.size(), 1024u);
-        EXPECT_EQ(written.size(), 1024u + loadU32le(&written[1020]));
-        EXPECT_EQ(loadU32le(&written[1020]) == c.dataBytes, !c.close); // all of it, or cut short
+        const std::uint32_t dataBytes = loadU32le(&written[1020]);
+        EXPECT_EQ(written.size(), 1024u + dataBytes);
+        const std::uint64_t totalFrames = c.truncate ? 30 * 48000 : 4800;
+        EXPECT_EQ(services.bar, int(1000 * (dataBytes / 6) / totalFrames));
+        EXPECT_EQ(services.bar == 1000, !c.truncate);
+        EXPECT_GT(services.bar, 0);
     }
 }
 
-// Enter presses "Conform Project" once a project is open; a dropped folder opens like a chosen one.
-TEST(MainWindowView, EnterConformsAndADroppedFolderOpens)
+// Cancel (or Escape) asks the run to stop and keeps the window open until it has.
+TEST(ProgressWindowView, CancelWaitsForTheRunThenOkCloses)
+{
+    TempDir dir;
+    ConformProject project;
+    ASSERT_TRUE(project.load(writeTake(dir, "P")));
+    const std::string out = utf8FromPath(dir.path() / "out.wav");
+    project.setOutputOptions(false, 0); // as the main window does before every conform
+    ASSERT_TRUE(project.prepareOutput(out));
+    HeldWorker worker;
+    {
+        ProgressDialogView view(project, worker, {{out}, 4800, TimeFormat(48000)});
+        view.open();
+        ASSERT_NE(worker.progress, nullptr);
+        worker.progress->store(42.5);
+        view.tick();
+        EXPECT_EQ(view.bar()->value(), 425);
+        press(view.button(), Qt::Key_Return); // a stray Enter stops nothing
+        EXPECT_EQ(view.windowTitle(), "Converting...");
+        press(&view, Qt::Key_Escape);
+        EXPECT_EQ(view.windowTitle(), "Cancelling...");
+        view.tick();
+        EXPECT_TRUE(view.isVisible());
+        EXPECT_EQ(view.button()->text(), "Cancel");
+        worker.done = worker.ok = true;
+        view.tick();
+        EXPECT_EQ(view.windowTitle(), "Conform Cancelled");
+        EXPECT_EQ(view.messageLine()->text().toStdString(),
+                  "Cancelled after 0:00:00.00 of 0:00:00.10. out.wav is valid up to there.");
+        EXPECT_EQ(view.bar()->value(), 0); // nothing reached the file
+        view.button()->click();
+        EXPECT_FALSE(view.isVisible());
+    }
+    EXPECT_EQ(worker.joins, 1);
+    std::atomic<double> progress{0.0};
+    EXPECT_TRUE(project.run(progress)); // the window's cancel did not leave the project stuck
+}
+
+// Enter presses the focused button; elsewhere it conforms. Anything dropped opens its project
+// or says why it could not.
+TEST(MainWindowView, EnterPressesTheFocusedButtonAndDropsOpenFoldersAndTakes)
 {
     TempDir dir;
     const std::string project = writeTake(dir, "Dropped");
-    // Drops come from the platform's drag manager; the test hands one to the handlers directly.
+    dir.write("notes.txt", Bytes{'x'});
     struct DropTarget : MainDialogView {
         using MainDialogView::MainDialogView;
         using MainDialogView::dragEnterEvent;
@@ -113,35 +251,58 @@ TEST(MainWindowView, EnterConformsAndADroppedFolderOpens)
     FakeServices services;
     DropTarget view(&services);
     view.QDialog::show();
-    const auto pressEnter = [&] {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(view.channelButton(0), &press);
-    };
-    pressEnter(); // nothing open: nothing to conform
+    press(view.channelButton(0), Qt::Key_Return); // nothing open: nothing to conform
     EXPECT_TRUE(services.asked.empty());
 
-    QMimeData file, folder;
-    file.setUrls({QUrl::fromLocalFile(QString::fromStdString(
-        utf8FromPath(dir.path() / "Dropped" / "Audio Files" / "1728000000.wav")))});
-    folder.setUrls({QUrl::fromLocalFile(QString::fromStdString(project))});
-    for (QMimeData* mime : {&file, &folder}) {
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    const auto drop = [&](const std::filesystem::path& path) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(utf8FromPath(path)))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
         enter.setAccepted(false);
         view.dragEnterEvent(&enter);
-        EXPECT_EQ(enter.isAccepted(), mime == &folder);
-    }
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
-    view.dropEvent(&drop);
+        EXPECT_TRUE(enter.isAccepted()); // taken, to be answered
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        view.dropEvent(&event);
+    };
+    drop(dir.path() / "notes.txt");
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].rfind("Nothing Opened: notes.txt is neither", 0), 0u);
+    drop(dir.path() / "Dropped" / "Audio Files" / "1728000000.wav");
     EXPECT_EQ(view.logic().projectName(), "Dropped");
     EXPECT_TRUE(view.conformButton()->isEnabled());
-    pressEnter();
-    EXPECT_EQ(services.asked, std::vector<std::string>{"Choose Filename: Dropped"});
+
+    press(view.chooseButton(), Qt::Key_Return);
+    EXPECT_EQ(services.folderStarts.size(), 1u); // the chooser, not a conform
+    EXPECT_TRUE(services.asked.empty());
+    press(view.channelButton(2), Qt::Key_Return);
+    EXPECT_EQ(services.asked, Texts{"Save the conformed file: Dropped"});
+    press(view.fitAllButton(), Qt::Key_Return); // a plan button: pressed, nothing conformed
+    EXPECT_EQ(services.asked.size(), 1u);
 }
 
-TEST(PlanStrip, PaintsOneBlockPerSegmentInItsRecordingsColour)
+TEST(MainWindowView, OpensAtTheSizeItWasLastClosedAt)
+{
+    FakeServices services;
+    {
+        MainDialogView view(&services);
+        const QSize wanted = view.minimumSizeHint() + QSize(150, 90);
+        const QSize room = view.screen()->availableGeometry().size();
+        if (room.width() < wanted.width() || room.height() < wanted.height())
+            GTEST_SKIP() << "a screen too small for the size"; // the scaled offscreen screen
+        view.restoreSize();
+        view.resize(wanted);
+        view.done(0);
+    }
+    const std::string stored = services.settings[MainDialog::windowSizeKey];
+    MainDialogView view(&services);
+    view.restoreSize();
+    EXPECT_EQ(std::to_string(view.width()) + "x" + std::to_string(view.height()), stored);
+}
+
+TEST(PlanStripView, PaintsTheBlocksInTheirColoursAndNamesGapsAndBlocksUnderThePointer)
 {
     TempDir dir;
-    constexpr std::uint64_t ten = 10ull * 3600 * 48000;
     struct Piece { const char* name; std::uint64_t start, frames; const char* time; int tfid; };
     // A is split by the newer B; C, after a gap, is another piece of A's recording.
     constexpr Piece pieces[] = {{"A.wav", 0, 4800, "10:00:00", 1},
@@ -149,29 +310,151 @@ TEST(PlanStrip, PaintsOneBlockPerSegmentInItsRecordingsColour)
                                 {"C.wav", 6000, 2000, "10:00:05", 1}};
     for (const Piece& p : pieces)
         dir.write(std::string("S/Audio Files/") + p.name,
-                  takeBytes({.timeReference = ten + p.start, .time = p.time, .tfid = p.tfid,
-                             .data = constantFrames(2, 24, p.frames, 1)}));
+                  takeBytes({.timeReference = tenOClock + p.start, .time = p.time,
+                             .tfid = p.tfid, .data = constantFrames(2, 24, p.frames, 1)}));
     FakeServices services;
     MainDialogView view(&services);
+    view.resize(900, 500);
     ASSERT_TRUE(view.logic().openProject(utf8FromPath(dir.path() / "S"), "S"));
     PlanStripView* strip = view.planStrip();
     const QImage image = strip->grab().toImage();
     const ConformPlan& plan = strip->plan();
     ASSERT_EQ(plan.segments().size(), 4u);
-    ASSERT_EQ(strip->paintedBlocks().size(), 4);
-    for (int i = 0; i < 4; ++i) {
-        const PlanSegment& segment = plan.segments()[std::size_t(i)];
-        const QRectF block = strip->paintedBlocks()[i];
-        const QPoint probe = (QPointF(block.center().x(), block.bottom() - 3) *
-                              image.devicePixelRatio()).toPoint();
-        const PlanColour c = segment.colour;
-        EXPECT_EQ(image.pixelColor(probe), QColor(c.red, c.green, c.blue)) << i;
-        EXPECT_EQ(strip->segmentAtX(block.center().x()), i);
+    const QRectF lane = strip->laneRect();
+    for (std::size_t i = 0; i < 4; ++i) {
+        const PlanSegment& segment = plan.segments()[i];
+        const double x =
+            lane.left() + strip->logic().xOf(double(segment.start + segment.end) / 2.0);
+        const QPoint probe = (QPointF(x, lane.bottom() - 3) * image.devicePixelRatio()).toPoint();
+        EXPECT_EQ(image.pixelColor(probe),
+                  QColor(segment.colour.red, segment.colour.green, segment.colour.blue))
+            << i;
+        EXPECT_EQ(strip->tooltipAt(x).toStdString(), plan.describe(i));
     }
-    EXPECT_EQ(strip->segmentAtX((strip->paintedBlocks()[2].right() +
-                                 strip->paintedBlocks()[3].left()) / 2), -1); // the gap
+    const double gap = lane.left() + strip->logic().xOf(double(tenOClock + 5400));
+    EXPECT_EQ(strip->tooltipAt(gap).toStdString(),
+              "Silence, 10:00:00.10\u201310:00:00.12, 0.02 s");
     EXPECT_EQ(view.takesLine()->text(), "3 takes, 0 skipped");
     EXPECT_FALSE(view.detailsButton()->isEnabled());
+
+    // The buttons, keys and scroll bar follow the zoom.
+    EXPECT_FALSE(view.zoomOutButton()->isEnabled());
+    EXPECT_FALSE(view.planScrollBar()->isEnabled());
+    view.zoomInButton()->click();
+    EXPECT_TRUE(view.zoomOutButton()->isEnabled());
+    EXPECT_TRUE(view.planScrollBar()->isEnabled());
+    press(strip, Qt::Key_End);
+    EXPECT_EQ(view.planScrollBar()->value(), view.planScrollBar()->maximum());
+    view.planScrollBar()->setValue(0);
+    EXPECT_DOUBLE_EQ(strip->logic().visibleStart(), double(plan.start()));
+    view.widthButton(1)->click(); // an option keeps the zoom
+    EXPECT_FALSE(strip->logic().fitted());
+    press(strip, Qt::Key_0);
+    EXPECT_TRUE(strip->logic().fitted());
+    EXPECT_FALSE(view.fitAllButton()->isEnabled());
+}
+
+TEST_P(AtTwoTextSizes, TheMainWindowShowsEveryTextWholeAtItsSmallestSize)
+{
+    TempDir dir;
+    FakeServices services;
+    MainDialogView view(&services);
+    ASSERT_TRUE(view.logic().openProject(busyProject(dir), "Busy"));
+    view.channelButton(2)->click();
+    view.QDialog::show();
+    for (const QSize size : {view.minimumSizeHint(), view.minimumSizeHint() + QSize(400, 300)}) {
+        view.resize(size);
+        QApplication::processEvents(); // lays the window out; no thread is involved
+        SCOPED_TRACE(size.width());
+        expectNothingClipped(&view);
+        EXPECT_TRUE(view.unusedLine()->isVisible());
+        EXPECT_GE(view.planStrip()->laneRect().height(), view.fontMetrics().height() * 1.5);
+    }
+    // A refusal wraps within the summary's room.
+    writeTake(dir, "Mixed", 48000, 100, 0);
+    writeTake(dir, "Mixed", 44100, 100, 1000);
+    EXPECT_FALSE(view.logic().openProject(utf8FromPath(dir.path() / "Mixed"), "Mixed"));
+    QApplication::processEvents();
+    expectNothingClipped(&view);
+}
+
+TEST_P(AtTwoTextSizes, TheRulerKeepsItsLabelsWholeAndApart)
+{
+    TempDir dir;
+    FakeServices services;
+    MainDialogView view(&services);
+    ASSERT_TRUE(view.logic().openProject(busyProject(dir), "Busy"));
+    view.resize(view.minimumSizeHint());
+    view.QDialog::show();
+    PlanStripView* strip = view.planStrip();
+    for (int zoom = 0; zoom < 14; ++zoom) {
+        SCOPED_TRACE(zoom);
+        strip->grab(); // paints, and so lays the ruler out
+        const auto& labels = strip->paintedLabels();
+        EXPECT_GE(labels.size(), 2);
+        for (qsizetype i = 0; i < labels.size(); ++i) {
+            const QRectF& rect = labels[i].first;
+            EXPECT_GE(rect.left(), 0.0);
+            EXPECT_LE(rect.right(), strip->width());
+            EXPECT_LE(rect.bottom(), strip->height());
+            EXPECT_GE(rect.width(), strip->fontMetrics().horizontalAdvance(labels[i].second));
+            if (i > 0) {
+                EXPECT_LE(labels[i - 1].first.right(), rect.left());
+            }
+        }
+        strip->press(PlanKey::ZoomIn);
+    }
+}
+
+TEST_P(AtTwoTextSizes, DetailsShowEveryCellWhole)
+{
+    TempDir dir;
+    FakeServices services;
+    MainDialogView view(&services);
+    ASSERT_TRUE(view.logic().openProject(busyProject(dir), "Busy"));
+    view.logic().onShowUnused();
+    DetailsDialogView details(services.details);
+    details.show();
+    QApplication::processEvents();
+    expectNothingClipped(&details);
+    EXPECT_EQ(details.findChild<QLineEdit*>("detailsFolder")->text().toStdString(),
+              services.details.folder);
+    ASSERT_EQ(details.tables().size(), 2);
+    for (QTreeWidget* table : details.tables()) {
+        ASSERT_NE(table, nullptr);
+        for (int row = 0; row < table->topLevelItemCount(); ++row)
+            for (int column = 0; column < table->columnCount(); ++column) {
+                const QString cell = table->topLevelItem(row)->text(column);
+                EXPECT_GE(table->columnWidth(column),
+                          table->fontMetrics().horizontalAdvance(cell))
+                    << cell.toStdString();
+            }
+    }
+    EXPECT_EQ(details.tables()[1]->topLevelItemCount(), 3); // every unused take
+    EXPECT_TRUE(details.tables()[1]->hasFocus() || !details.isActiveWindow());
+}
+
+TEST_P(AtTwoTextSizes, TheProgressWindowShowsItsLongestMessageWhole)
+{
+    TempDir dir;
+    ConformProject project;
+    ASSERT_TRUE(project.load(writeTake(dir, "P")));
+    const std::string left = utf8FromPath(dir.path() / "Day 17 Main Unit L.wav");
+    const std::string right = utf8FromPath(dir.path() / "Day 17 Main Unit R.wav");
+    project.setOutputOptions(false, 4); // Dual Mono, as the main window sets it
+    ASSERT_TRUE(project.prepareDualMonoOutput(left, right));
+    HeldWorker worker;
+    ProgressDialogView view(project, worker, {{left, right}, 4800, TimeFormat(48000)});
+    view.open();
+    QApplication::processEvents();
+    expectNothingClipped(&view);
+    press(&view, Qt::Key_Escape);
+    worker.done = true;
+    view.tick();
+    QApplication::processEvents();
+    EXPECT_EQ(view.messageLine()->text().left(15), "Cancelled after");
+    expectNothingClipped(&view);
+    view.button()->click();
 }
 
 int main(int argc, char** argv)

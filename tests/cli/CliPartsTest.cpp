@@ -102,7 +102,7 @@ TEST_F(ConformRunnerTest, RefusalAndCancelBeforeTheRunWriteNothing)
     const JobResult refused = ConformRunner(noSpace).conform(job("out.wav"));
     EXPECT_EQ(refused.status, Refused);
     EXPECT_EQ(refused.message, "Insufficient space to create file. " + utf8FromPath(dir.path()) +
-                                   " needs 1.80 MB but has 1.00 KB free.");
+                                   " needs 1.8 MB but has 1 KB free.");
     EXPECT_EQ(ConformRunner(cancelled).conform(job("out.wav")).status, Cancelled);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.wav"));
 }

@@ -68,7 +68,11 @@ int main(int argc, char** argv)
     tabrix::PlanStripView& strip = *window.planStrip();
     const int piece = splitPiece(strip.plan());
     if (piece >= 0) {
-        const QRectF block = strip.paintedBlocks()[piece];
+        const tabrix::PlanSegment& segment = strip.plan().segments()[std::size_t(piece)];
+        const QRectF lane = strip.laneRect();
+        const double left = lane.left() + strip.logic().xOf(double(segment.start));
+        const double right = lane.left() + strip.logic().xOf(double(segment.end));
+        const QRectF block(left, lane.top(), right - left, lane.height());
         QToolTip::showText(strip.mapToGlobal(block.center().toPoint()),
                            QString::fromStdString(strip.plan().describe(std::size_t(piece))),
                            &strip);

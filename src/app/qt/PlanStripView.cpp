@@ -1,10 +1,15 @@
 #include "PlanStripView.h"
 
+#include "app/WindowColours.h"
+
 #include <QEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyleOptionFocusRect>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -13,9 +18,8 @@ namespace tabrix {
 
 namespace {
 
-constexpr double laneHeight = 30.0;
 constexpr double tickHeight = 4.0;
-constexpr double fadeSlope = 6.0; ///< width of a fade's slope; a real fade is far narrower
+constexpr double wheelNotch = 120.0; ///< angle delta of one wheel notch, in 1/8 degree
 
 QColor colourOf(const PlanColour& colour)
 {
@@ -28,14 +32,16 @@ PlanStripView::PlanStripView(QWidget* parent) : QWidget(parent)
 {
     setObjectName("planStrip");
     setMouseTracking(true);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setToolTip(QString()); // tooltips come from the plan, per position
 }
 
 void PlanStripView::setPlan(const ConformPlan& plan)
 {
-    shownPlan = plan;
-    blocks.clear();
-    update();
+    strip.setPlan(plan);
+    strip.setLaneWidth(laneRect().width());
+    changed();
 }
 
 void PlanStripView::setPlaceholder(const QString& text)
@@ -46,30 +52,47 @@ void PlanStripView::setPlaceholder(const QString& text)
     update();
 }
 
+double PlanStripView::rulerHeight() const
+{
+    return tickHeight + fontMetrics().height() + 2.0;
+}
+
 QSize PlanStripView::sizeHint() const
 {
-    return {480, minimumSizeHint().height()};
+    return {640, int(3.0 * fontMetrics().height() + rulerHeight()) + 2};
 }
 
 QSize PlanStripView::minimumSizeHint() const
 {
-    const int rulerHeight = int(tickHeight) + fontMetrics().height() + 2;
-    return {160, int(laneHeight) + 2 + rulerHeight};
+    // Room for one line of a take's name inside a block, and the ruler.
+    return {200, int(2.0 * fontMetrics().height() + rulerHeight()) + 2};
 }
 
 QRectF PlanStripView::laneRect() const
 {
-    // Room on both sides for half a ruler label, so the first and last never clip.
+    // Room on both sides for half a ruler label, so the first and last rarely need moving in.
     const double side = fontMetrics().horizontalAdvance("00:00:00") / 2.0 + 2.0;
-    return {side, 1.0, std::max(1.0, width() - 2 * side), laneHeight};
+    return {side, 1.0, std::max(1.0, width() - 2 * side),
+            std::max(1.0, height() - rulerHeight() - 2.0)};
 }
 
-int PlanStripView::segmentAtX(double x) const
+void PlanStripView::resizeEvent(QResizeEvent* event)
 {
-    for (int i = 0; i < blocks.size(); ++i)
-        if (x >= blocks[i].left() && x < blocks[i].right())
-            return i;
-    return -1;
+    QWidget::resizeEvent(event);
+    strip.setLaneWidth(laneRect().width());
+    changed();
+}
+
+void PlanStripView::changed()
+{
+    update();
+    emit viewChanged();
+}
+
+void PlanStripView::press(PlanKey key)
+{
+    if (strip.onKey(key))
+        changed();
 }
 
 void PlanStripView::paintEvent(QPaintEvent*)
@@ -81,84 +104,171 @@ void PlanStripView::paintEvent(QPaintEvent*)
     painter.setPen(QPen(palette().color(QPalette::Mid), 1.0));
     painter.setBrush(palette().color(QPalette::Base));
     painter.drawRect(lane.adjusted(-0.5, -0.5, 0.5, 0.5));
-
-    blocks.clear();
-    if (shownPlan.empty()) {
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = lane.toAlignedRect().adjusted(-3, -3, 3, 3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+    labels.clear();
+    if (plan().empty()) {
         painter.setPen(palette().color(QPalette::PlaceholderText));
-        painter.drawText(lane, Qt::AlignCenter, placeholder);
+        painter.drawText(lane.adjusted(8, 0, -8, 0), Qt::AlignCenter | Qt::TextWordWrap,
+                         placeholder);
         return;
     }
-    for (const PlanSegment& segment : shownPlan.segments()) {
-        const double left = lane.left() + shownPlan.fractionOf(segment.start) * lane.width();
-        const double right = lane.left() + shownPlan.fractionOf(segment.end) * lane.width();
-        const QRectF rect(left, lane.top(), std::max(1.0, right - left), lane.height());
-        blocks.push_back(rect);
-        paintBlock(painter, segment, rect);
-    }
+    painter.save();
+    painter.setClipRect(lane);
+    paintBlocks(painter, lane);
+    paintGaps(painter, lane);
+    painter.restore();
     paintRuler(painter, lane);
 }
 
-void PlanStripView::paintBlock(QPainter& painter, const PlanSegment& segment,
-                               const QRectF& rect) const
+void PlanStripView::paintBlocks(QPainter& painter, const QRectF& lane) const
 {
-    // Sloped ends mark the fades at splices; pieces of one recording meet square.
-    const double slope = std::min(fadeSlope, rect.width() / 3.0);
-    QPainterPath shape;
-    shape.moveTo(rect.left() + (segment.fadeIn ? slope : 0.0), rect.top());
-    shape.lineTo(rect.right() - (segment.fadeOut ? slope : 0.0), rect.top());
-    shape.lineTo(rect.right(), rect.bottom());
-    shape.lineTo(rect.left(), rect.bottom());
-    shape.closeSubpath();
-    const QColor fill = colourOf(segment.colour);
-    painter.setPen(QPen(fill.darker(150), 1.0));
-    painter.setBrush(fill);
-    painter.drawPath(shape);
+    const QFontMetricsF metrics(font());
+    for (const PlanBlockShape& shape : strip.blockShapes()) {
+        const PlanSegment& segment = plan().segments()[shape.segment];
+        const QRectF rect(lane.left() + shape.left, lane.top(),
+                          std::max(1.0, shape.right - shape.left), lane.height());
+        const double in = shape.fadeIn.drawing == FadeDrawing::Slope ? shape.fadeIn.slopePixels : 0;
+        const double out =
+            shape.fadeOut.drawing == FadeDrawing::Slope ? shape.fadeOut.slopePixels : 0;
+        // A fade long enough to see is a slope from silence at the bottom to full level.
+        QPainterPath outline;
+        outline.moveTo(rect.left() + in, rect.top());
+        outline.lineTo(rect.right() - out, rect.top());
+        outline.lineTo(rect.right(), rect.bottom());
+        outline.lineTo(rect.left(), rect.bottom());
+        outline.closeSubpath();
+        const QColor fill = colourOf(segment.colour);
+        painter.setPen(rect.width() > 3.0 ? QPen(fill.darker(150), 1.0) : Qt::NoPen);
+        painter.setBrush(fill);
+        painter.drawPath(outline);
 
-    // A name is drawn only where it fits whole (without ".wav"); a clipped name says less
-    // than the tooltip does.
-    QString name = QString::fromStdString(segment.takeName);
-    if (name.endsWith(".wav", Qt::CaseInsensitive))
-        name.chop(4);
-    const QRectF textRect = rect.adjusted(slope + 3, 0, -slope - 3, 0);
-    if (fontMetrics().horizontalAdvance(name) <= textRect.width()) {
-        painter.setPen(Qt::white);
-        painter.drawText(textRect, Qt::AlignCenter, name);
+        // A fade too short to draw at this zoom is only marked where it is.
+        const QColor text = colourOf(WindowColours::textOn(segment.colour));
+        QColor mark = text;
+        mark.setAlpha(170);
+        painter.setPen(QPen(mark, 2.0, Qt::SolidLine, Qt::FlatCap));
+        const double markBottom = rect.top() + rect.height() * 0.4;
+        if (shape.fadeIn.drawing == FadeDrawing::Mark)
+            painter.drawLine(QPointF(rect.left() + 1.0, rect.top()),
+                             QPointF(rect.left() + 1.0, markBottom));
+        if (shape.fadeOut.drawing == FadeDrawing::Mark)
+            painter.drawLine(QPointF(rect.right() - 1.0, rect.top()),
+                             QPointF(rect.right() - 1.0, markBottom));
+
+        // A name is drawn only where it fits whole (without ".wav"): a clipped name says less
+        // than the tooltip does.
+        if (shape.segmentCount != 1)
+            continue;
+        QString name = QString::fromStdString(segment.takeName);
+        if (name.endsWith(".wav", Qt::CaseInsensitive))
+            name.chop(4);
+        const QRectF visible = rect.intersected(lane);
+        const QRectF textRect =
+            visible.adjusted(std::max(in, 2.0) + 3, 0, -std::max(out, 2.0) - 3, 0);
+        if (metrics.horizontalAdvance(name) <= textRect.width() &&
+            metrics.height() <= textRect.height()) {
+            painter.setPen(text);
+            painter.drawText(textRect, Qt::AlignCenter, name);
+        }
     }
 }
 
-void PlanStripView::paintRuler(QPainter& painter, const QRectF& lane) const
+void PlanStripView::paintGaps(QPainter& painter, const QRectF& lane) const
 {
-    const QFontMetrics metrics = fontMetrics();
-    const int labelWidth = metrics.horizontalAdvance("00:00:00.00") + 12;
-    const auto maxTicks = static_cast<std::size_t>(std::max(1, int(lane.width()) / labelWidth));
+    // Silence is the lane's background, hatched so even a narrow gap stands out of the blocks.
+    QColor hatch = palette().color(QPalette::WindowText);
+    hatch.setAlpha(110);
+    for (const PlanGapShape& gap : strip.gapShapes()) {
+        const QRectF rect(lane.left() + gap.left, lane.top(), gap.right - gap.left, lane.height());
+        painter.fillRect(rect, palette().color(QPalette::Base));
+        painter.fillRect(rect, QBrush(hatch, Qt::BDiagPattern));
+    }
+}
+
+void PlanStripView::paintRuler(QPainter& painter, const QRectF& lane)
+{
+    const QFontMetricsF metrics(font());
+    const double labelPixels = metrics.horizontalAdvance("00:00:00.00") + 12.0;
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1.0));
     const double top = lane.bottom() + 1.0;
-    for (const RulerTick& tick : shownPlan.rulerTicks(maxTicks)) {
-        const double x =
-            std::round(lane.left() + shownPlan.fractionOf(tick.position) * lane.width()) + 0.5;
+    for (const PlanTickShape& tick : strip.rulerTicks(labelPixels)) {
+        const double x = std::round(lane.left() + tick.x) + 0.5;
         painter.drawLine(QPointF(x, top), QPointF(x, top + tickHeight));
         const QString label = QString::fromStdString(tick.label);
-        const double textWidth = metrics.horizontalAdvance(label);
-        painter.drawText(QRectF(x - textWidth / 2 - 1, top + tickHeight, textWidth + 2,
-                                metrics.height()),
-                         Qt::AlignCenter, label);
+        const double textWidth = metrics.horizontalAdvance(label) + 2.0;
+        // Kept inside the widget: a mark near an edge moves its label in, never clips it.
+        const double left = std::clamp(x - textWidth / 2, 0.0, width() - textWidth);
+        const QRectF rect(left, top + tickHeight, textWidth, metrics.height());
+        painter.drawText(rect, Qt::AlignCenter, label);
+        labels.push_back({rect, label});
     }
+}
+
+QString PlanStripView::tooltipAt(double x) const
+{
+    return QString::fromStdString(strip.hitAt(x - laneRect().left()).tooltip);
 }
 
 bool PlanStripView::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        const int index = segmentAtX(help->pos().x());
-        if (index >= 0)
-            QToolTip::showText(help->globalPos(),
-                               QString::fromStdString(shownPlan.describe(std::size_t(index))), this,
-                               blocks[index].toAlignedRect());
+        const QRectF lane = laneRect();
+        const PlanHit hit = strip.hitAt(help->pos().x() - lane.left());
+        if (hit.kind != PlanHit::Kind::None)
+            QToolTip::showText(help->globalPos(), QString::fromStdString(hit.tooltip), this,
+                               QRectF(lane.left() + hit.left, lane.top(),
+                                      std::max(1.0, hit.right - hit.left), lane.height())
+                                   .toAlignedRect());
         else
             QToolTip::hideText();
         return true;
     }
     return QWidget::event(event);
+}
+
+void PlanStripView::wheelEvent(QWheelEvent* event)
+{
+    const double x = event->position().x() - laneRect().left();
+    const QPoint delta = event->angleDelta();
+    bool used = false;
+    if (delta.x() != 0 && delta.y() == 0) {
+        used = strip.onWheel(delta.x() / wheelNotch, false, x); // a tilt or a sideways swipe
+    } else {
+        const bool zoom = event->modifiers().testFlag(Qt::ControlModifier);
+        used = strip.onWheel(delta.y() / wheelNotch, zoom, x);
+    }
+    if (!used) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    changed();
+}
+
+void PlanStripView::keyPressEvent(QKeyEvent* event)
+{
+    PlanKey key;
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: key = PlanKey::ZoomIn; break;
+    case Qt::Key_Minus: key = PlanKey::ZoomOut; break;
+    case Qt::Key_0: key = PlanKey::FitAll; break;
+    case Qt::Key_Left: key = PlanKey::Left; break;
+    case Qt::Key_Right: key = PlanKey::Right; break;
+    case Qt::Key_PageUp: key = PlanKey::PageLeft; break;
+    case Qt::Key_PageDown: key = PlanKey::PageRight; break;
+    case Qt::Key_Home: key = PlanKey::Home; break;
+    case Qt::Key_End: key = PlanKey::End; break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    press(key);
+    event->accept();
 }
 
 } // namespace tabrix

@@ -3,8 +3,8 @@
 #include "frontend/ProblemText.h"
 #include "project/ConformProject.h"
 
-#include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -13,12 +13,19 @@
 namespace tabrix {
 
 namespace {
-constexpr int refreshMilliseconds = 100;
-}
 
-ProgressDialogView::ProgressDialogView(ConformProject& project, const ProgressJob& job,
-                                       QWidget* parent)
-    : QDialog(parent), project(project), job(job),
+constexpr int refreshMilliseconds = 100;
+
+// The longest message the window shows, sized for so that the window keeps its size at the end.
+constexpr const char* widestMessage =
+    "Cancelled after 10:00:00.00 of 10:00:00.00. Day 17 Main Unit L.wav and Day 17 Main Unit "
+    "R.wav are valid up to there.";
+
+} // namespace
+
+ProgressDialogView::ProgressDialogView(ConformProject& project, ConformWorker& worker,
+                                       const ProgressJob& job, QWidget* parent)
+    : QDialog(parent), project(project), worker(worker), job(job),
       progressLogic([&project] { project.requestCancel(); }, job),
       progressBar(new QProgressBar(this)), messageLabel(new QLabel(this)),
       actionButton(new QPushButton(this))
@@ -26,20 +33,22 @@ ProgressDialogView::ProgressDialogView(ConformProject& project, const ProgressJo
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
+    const QFontMetrics metrics = fontMetrics();
+    // Wide enough for most messages on two lines, in the window's own font.
+    const int textWidth = metrics.horizontalAdvance(widestMessage) / 2 + metrics.height();
     progressBar->setObjectName("progressBar");
-    progressBar->setRange(0, 100);
+    progressBar->setRange(0, progressBarSteps);
     progressBar->setTextVisible(false);
-    progressBar->setMinimumWidth(420);
+    progressBar->setMinimumWidth(textWidth);
     messageLabel->setObjectName("progressMessage");
     messageLabel->setWordWrap(true);
     messageLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Room for two lines, so the window keeps its size when the end is reported.
-    messageLabel->setFixedWidth(420);
-    messageLabel->setMinimumHeight(messageLabel->fontMetrics().lineSpacing() * 2);
+    messageLabel->setFixedWidth(textWidth);
+    messageLabel->setMinimumHeight(metrics.lineSpacing() * 2);
     messageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     actionButton->setObjectName("progressButton");
-    actionButton->setAutoDefault(false);
-    actionButton->setMinimumWidth(80);
+    actionButton->setAutoDefault(false); // Enter goes through the logic (keyPressEvent)
+    actionButton->setMinimumWidth(metrics.horizontalAdvance("Cancel") * 2);
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
@@ -54,107 +63,78 @@ ProgressDialogView::ProgressDialogView(ConformProject& project, const ProgressJo
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     refreshTimer.setInterval(refreshMilliseconds);
-    connect(&refreshTimer, &QTimer::timeout, this, &ProgressDialogView::onTimer);
+    connect(&refreshTimer, &QTimer::timeout, this, &ProgressDialogView::tick);
     connect(actionButton, &QPushButton::clicked, this, &ProgressDialogView::onButton);
     showFields();
 }
 
 ProgressDialogView::~ProgressDialogView()
 {
-    if (!worker.joinable())
+    if (!started || joined)
         return;
     // Only reachable when the window is destroyed without having been closed: stop the run
-    // and let the worker go without showing anything.
+    // and wait for it, so it never outlives the project it writes.
     project.requestCancel();
-    releaseWorker();
     worker.join();
 }
 
 void ProgressDialogView::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!started)
-        start();
-}
-
-void ProgressDialogView::start()
-{
+    if (started)
+        return;
     started = true;
     percent.store(0.0);
     refreshTimer.start();
-    worker = std::thread([this] { workerMain(); });
+    worker.start(project, percent);
 }
 
-void ProgressDialogView::workerMain()
-{
-    runResult.store(project.run(percent));
-    runDone.store(true);
-    // The window shows the end on its own thread; the worker waits until it has.
-    std::unique_lock lock(endMutex);
-    endShownSignal.wait(lock, [this] { return endShown; });
-    lock.unlock();
-    workerFinished.store(true);
-}
-
-void ProgressDialogView::onTimer()
+void ProgressDialogView::tick()
 {
     progressLogic.onTimer(percent.load());
-    if (runDone.load() && !progressLogic.ended())
+    if (started && !joined && worker.finished())
         showEndOfRun();
     showFields();
-    joinFinishedWorker();
-    if (workerJoined())
-        refreshTimer.stop();
 }
 
 void ProgressDialogView::showEndOfRun()
 {
-    // The worker is done with the project and waits; its failure and the file are settled.
+    // The run has returned: its failure and the file are settled, and the worker is only
+    // returning, so joining it does not wait.
+    worker.join();
+    joined = true;
+    refreshTimer.stop();
     RunEnd end;
-    end.runResult = runResult.load();
+    end.runResult = worker.result();
     end.failure = failureText(project.lastFailure());
     if (!job.outputPaths.empty())
-        end.framesWritten =
-            ProgressLogic::framesInFile(job.outputPaths.front(), job.fileFrameBytes);
+        end.framesWritten = ProgressLogic::framesInFile(job.outputPaths.front());
     progressLogic.finishConform(end);
-    showFields();
-    releaseWorker();
-}
-
-void ProgressDialogView::releaseWorker()
-{
-    {
-        std::lock_guard lock(endMutex);
-        endShown = true;
-    }
-    endShownSignal.notify_all();
-}
-
-void ProgressDialogView::joinFinishedWorker()
-{
-    // Joined only once it has signalled its end, so this thread never waits on a running conform.
-    if (worker.joinable() && workerFinished.load())
-        worker.join();
+    actionButton->setFocus();
 }
 
 void ProgressDialogView::onButton()
 {
-    if (!progressLogic.onCancelButton()) {
+    if (progressLogic.onCancelButton())
+        QDialog::reject(); // ended: the worker has been joined
+    else
         showFields();
-        return;
-    }
-    // Ended: the end is shown and the worker released, so it is at most returning. Let it
-    // finish before the window (and its project reference) can go away.
-    while (!workerFinished.load())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    joinFinishedWorker();
-    refreshTimer.stop();
-    QDialog::reject();
 }
 
 void ProgressDialogView::reject()
 {
     onButton();
+}
+
+void ProgressDialogView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (progressLogic.onEnterKey())
+            QDialog::accept();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void ProgressDialogView::showFields()

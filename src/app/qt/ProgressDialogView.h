@@ -1,13 +1,11 @@
 #pragma once
+#include "app/ConformWorker.h"
 #include "app/ProgressLogic.h"
 
 #include <QDialog>
 #include <QTimer>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 class QLabel;
 class QProgressBar;
@@ -17,44 +15,44 @@ namespace tabrix {
 
 class ConformProject;
 
-/// The modal progress window: runs `project.run` on a worker thread from the moment it is
-/// shown, refreshes its bar every 100 ms and offers Cancel, then OK. It cannot close while
-/// the conform runs. The worker's end is shown by the window's own timer while the worker
-/// waits; the window's thread never blocks on the worker.
+/// The modal progress window: starts the conform on its worker when it is shown, refreshes
+/// its bar every 100 ms and offers Cancel, then OK. It cannot close while the conform runs.
+/// Its timer notices the worker's end, shows it and joins the worker, which by then is only
+/// returning; the window's thread never waits on a running conform.
 class ProgressDialogView : public QDialog {
     Q_OBJECT
 public:
-    /// `project` must have its output prepared and must outlive the window; `job` names the
-    /// output(s) and the length of the whole conform.
-    ProgressDialogView(ConformProject& project, const ProgressJob& job, QWidget* parent = nullptr);
+    /// `project` must have its output prepared and `worker` must not have been started; both
+    /// must outlive the window. `job` names the output(s) and the length of the whole conform.
+    ProgressDialogView(ConformProject& project, ConformWorker& worker, const ProgressJob& job,
+                       QWidget* parent = nullptr);
     ~ProgressDialogView() override;
 
     const ProgressLogic& logic() const noexcept { return progressLogic; }
     /// The run's progress so far, in percent (may end a little above 100).
-    double progressPercent() const noexcept { return percent.load(); }
-    /// True once the worker thread has been joined.
-    bool workerJoined() const noexcept { return started && !worker.joinable(); }
+    std::atomic<double>& progressPercent() noexcept { return percent; }
+    /// True once the worker has been joined.
+    bool workerJoined() const noexcept { return joined; }
     QPushButton* button() const noexcept { return actionButton; }
     QProgressBar* bar() const noexcept { return progressBar; }
     QLabel* messageLine() const noexcept { return messageLabel; }
 
+    /// One refresh, as the timer does it: the bar, and the end once the worker has finished.
+    void tick();
     /// Escape and the close command act as the button.
     void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void start();
-    void onTimer();
     void onButton();
-    void workerMain();
     void showFields();
     void showEndOfRun();
-    void releaseWorker();
-    void joinFinishedWorker();
 
     ConformProject& project;
+    ConformWorker& worker;
     ProgressJob job;
     ProgressLogic progressLogic;
     QProgressBar* progressBar;
@@ -62,14 +60,8 @@ private:
     QPushButton* actionButton;
     QTimer refreshTimer;
     std::atomic<double> percent{0.0};
-    std::atomic<bool> runDone{false};
-    std::atomic<bool> runResult{false};
-    std::atomic<bool> workerFinished{false};
-    std::mutex endMutex;
-    std::condition_variable endShownSignal;
-    bool endShown = false; ///< guarded by endMutex
-    std::thread worker;
     bool started = false;
+    bool joined = false;
 };
 
 } // namespace tabrix

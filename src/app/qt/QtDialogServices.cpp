@@ -1,7 +1,9 @@
 #include "QtDialogServices.h"
 
 #include "CFolderDialog.h"
+#include "DetailsDialogView.h"
 #include "ProgressDialogView.h"
+#include "app/ThreadWorker.h"
 #include "audio/Types.h"
 
 #include <QDialog>
@@ -9,12 +11,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHeaderView>
-#include <QLabel>
 #include <QMessageBox>
 #include <QSettings>
-#include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace tabrix {
 
@@ -86,29 +84,9 @@ bool QtDialogServices::confirm(const std::string& text, const std::string& title
     return box.exec() == QMessageBox::Yes;
 }
 
-void QtDialogServices::showSkippedFiles(const std::vector<SkippedRow>& rows)
+void QtDialogServices::showDetails(const DetailsContent& content)
 {
-    QDialog dialog(owner);
-    dialog.setWindowTitle("Skipped Files");
-    auto* intro = new QLabel(
-        QString("These files in \"Audio Files\" are not part of the conform:"), &dialog);
-    auto* list = new QTreeWidget(&dialog);
-    list->setObjectName("skippedList");
-    list->setRootIsDecorated(false);
-    list->setHeaderLabels({"File", "Reason"});
-    for (const SkippedRow& row : rows)
-        list->addTopLevelItem(new QTreeWidgetItem({fromUtf8(row.fileName), fromUtf8(row.reason)}));
-    list->resizeColumnToContents(0);
-    list->setColumnWidth(0, list->columnWidth(0) + list->fontMetrics().averageCharWidth() * 3);
-    list->header()->setStretchLastSection(true);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(intro);
-    layout->addWidget(list);
-    layout->addWidget(buttons);
-    dialog.resize(dialog.fontMetrics().averageCharWidth() * 80,
-                  dialog.fontMetrics().height() * (8 + std::min<int>(int(rows.size()), 12)));
+    DetailsDialogView dialog(content, owner);
     dialog.exec();
 }
 
@@ -129,7 +107,8 @@ std::optional<VolumeSpace> QtDialogServices::volumeSpace(const std::string& fold
 
 void QtDialogServices::runProgress(ConformProject& project, const ProgressJob& job)
 {
-    ProgressDialogView progress(project, job, owner);
+    ThreadWorker worker;
+    ProgressDialogView progress(project, worker, job, owner);
     progress.exec();
 }
 

@@ -5,7 +5,7 @@ class QWidget;
 
 namespace tabrix {
 
-/// The real dialogs: folder chooser, WAV save dialog, message boxes, the skipped-files list,
+/// The real dialogs: folder chooser, WAV save dialog, message boxes, the Details window,
 /// the settings remembered between runs, the free-space query and the progress window, all
 /// modal over `owner`.
 class QtDialogServices : public DialogServices {
@@ -20,7 +20,7 @@ public:
                               const std::string& startFolder) override;
     void showMessage(const std::string& text, const std::string& title) override;
     bool confirm(const std::string& text, const std::string& title) override;
-    void showSkippedFiles(const std::vector<SkippedRow>& rows) override;
+    void showDetails(const DetailsContent& content) override;
     std::string recall(const std::string& key) override;
     void remember(const std::string& key, const std::string& value) override;
     std::optional<VolumeSpace> volumeSpace(const std::string& folder) override;
