@@ -99,6 +99,15 @@ void PlanStrip::scrollBy(double pixels)
     clampLeft();
 }
 
+void PlanStrip::showStretch(SamplePos from, SamplePos to)
+{
+    if (shown.empty() || to <= from)
+        return;
+    setScale(double(to - from) / widthPixels, 0.0);
+    leftFrame = double(from);
+    clampLeft();
+}
+
 bool PlanStrip::onKey(PlanKey key)
 {
     const double arrow = arrowScrollShare * widthPixels;

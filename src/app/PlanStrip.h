@@ -78,10 +78,10 @@ public:
     static constexpr double maxPixelsPerSecond = 4800.0;
     /// A fade narrower than this is drawn as a mark; wider, to its real length.
     static constexpr double minFadePixels = 3.0;
-    /// Blocks narrower than this show no fade at all.
-    static constexpr double minFadeBlockPixels = 4.0;
-    /// The narrowest a gap is painted.
-    static constexpr double minGapPixels = 3.0;
+    /// Blocks narrower than this show no fade at all: marks would hide their colour.
+    static constexpr double minFadeBlockPixels = 12.0;
+    /// The narrowest a gap is painted: a line of the lane's background between two blocks.
+    static constexpr double minGapPixels = 2.0;
     /// An arrow key scrolls this share of the lane; a page key 9 times as much.
     static constexpr double arrowScrollShare = 0.1;
 
@@ -106,6 +106,9 @@ public:
     void zoomAt(double steps, double x);
     /// Moves the view `pixels` to the right (negative: left), within the plan.
     void scrollBy(double pixels);
+    /// Shows the stretch from `from` to `to` (timeline frames) across the lane, as far as the
+    /// plan and the closest zoom allow.
+    void showStretch(SamplePos from, SamplePos to);
     /// A key: true when the strip used it.
     bool onKey(PlanKey key);
     /// A wheel turned `notches` (positive: away from the user) over lane pixel `x`; with the

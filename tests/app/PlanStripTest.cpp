@@ -66,6 +66,24 @@ TEST(PlanStripZoom, KeepsTheTimeUnderThePointerWithinTheClosestAndTheWholeView)
     }
 }
 
+TEST(PlanStripZoom, ShowsAStretchAcrossTheLaneWithinWhatThePlanAllows)
+{
+    PlanStrip strip = stripOf(dayPlan(100, 10.0)); // 10:00:00 to 10:16:40
+    struct Case { SamplePos from, to; double start, end; bool fitted; };
+    const Case cases[] = {
+        {tenOClock + 60 * second, tenOClock + 120 * second, 60.0, 120.0, false},
+        {tenOClock + 990 * second, tenOClock + 1050 * second, 940.0, 1000.0, false}, // kept in
+        {tenOClock - 60 * second, tenOClock + 2000 * second, 0.0, 1000.0, true},
+        {tenOClock, tenOClock + 10, 0.0, 1000.0 * 10.0 / 48000.0, false}, // the closest zoom
+    };
+    for (const Case& c : cases) {
+        strip.showStretch(c.from, c.to);
+        EXPECT_NEAR((strip.visibleStart() - double(tenOClock)) / second, c.start, 1e-9);
+        EXPECT_NEAR((strip.visibleEnd() - double(tenOClock)) / second, c.end, 1e-9);
+        EXPECT_EQ(strip.fitted(), c.fitted);
+    }
+}
+
 TEST(PlanStripZoom, AResizedLaneKeepsTheWholePlanOrTheZoomAndLeftEdge)
 {
     PlanStrip strip = stripOf(dayPlan(100, 10.0));
@@ -207,8 +225,8 @@ TEST(PlanStripHover, AGapSaysItIsSilenceWhereverItIsEvenBelowAPixel)
     const std::string silence = "Silence, 10:00:09.00\u201310:00:10.00, 1.00 s";
     const double gapX = strip.xOf(double(tenOClock + 9 * second)); // 0.3 pixels in
     struct Probe { double x; PlanHit::Kind kind; std::size_t index; };
-    const Probe whole[] = {{gapX, PlanHit::Kind::Gap, 0}, {gapX + 1.4, PlanHit::Kind::Gap, 0},
-                           {gapX + 1.6, PlanHit::Kind::Block, 1}, {600.0, PlanHit::Kind::Block, 1},
+    const Probe whole[] = {{gapX, PlanHit::Kind::Gap, 0}, {gapX + 0.9, PlanHit::Kind::Gap, 0},
+                           {gapX + 1.1, PlanHit::Kind::Block, 1}, {600.0, PlanHit::Kind::Block, 1},
                            {-1.0, PlanHit::Kind::None, 0}, {1000.0, PlanHit::Kind::None, 0}};
     for (const Probe& p : whole) {
         SCOPED_TRACE(p.x);

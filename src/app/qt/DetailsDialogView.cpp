@@ -41,21 +41,25 @@ QTreeWidget* tableOf(const DetailsSection& section, QWidget* parent)
             cells << fromUtf8(cell);
         table->addTopLevelItem(new QTreeWidgetItem(cells));
     }
-    // Every cell in full: columns as wide as their widest cell or title; a scroll bar when the
-    // window is narrower.
+    // Every cell in full: columns as wide as their widest cell or title and a little room
+    // between them; a scroll bar when the window is narrower. The user may still move them.
     table->header()->setStretchLastSection(false);
-    table->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->header()->setSectionResizeMode(QHeaderView::Interactive);
     table->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    for (int column = 0; column < table->columnCount(); ++column) {
+        table->resizeColumnToContents(column);
+        table->setColumnWidth(column, std::max(table->columnWidth(column),
+                                               table->header()->sectionSizeHint(column)) +
+                                          2 * table->fontMetrics().averageCharWidth());
+    }
     return table;
 }
 
 int tableWidth(QTreeWidget* table)
 {
     int width = 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
-    for (int column = 0; column < table->columnCount(); ++column) {
-        table->resizeColumnToContents(column);
+    for (int column = 0; column < table->columnCount(); ++column)
         width += table->columnWidth(column);
-    }
     return width;
 }
 

@@ -189,6 +189,8 @@ void MainDialogView::buildPlanRows(QVBoxLayout* layout)
     takesRow->addWidget(skippedDetailsButton);
 
     strip = new PlanStripView(this);
+    strip->setMaximumHeight(strip->maximumLaneHeight() + strip->minimumSizeHint().height() -
+                            2 * strip->fontMetrics().height());
     planScroll = new QScrollBar(Qt::Horizontal, this);
     planScroll->setObjectName("planScroll");
     unusedLabel = new QLabel(this);
@@ -207,6 +209,7 @@ void MainDialogView::buildPlanRows(QVBoxLayout* layout)
     planRows->addWidget(strip, 1);
     planRows->addWidget(planScroll);
     planRows->addLayout(unusedRow);
+    planRows->addStretch(0); // takes what the strip, at its tallest, leaves
     layout->addLayout(planRows, 1);
 }
 

@@ -59,7 +59,13 @@ double PlanStripView::rulerHeight() const
 
 QSize PlanStripView::sizeHint() const
 {
-    return {640, int(3.0 * fontMetrics().height() + rulerHeight()) + 2};
+    return {760, int(4.0 * fontMetrics().height() + rulerHeight()) + 2};
+}
+
+int PlanStripView::maximumLaneHeight() const
+{
+    // Taller blocks show no more; the window's extra height goes elsewhere.
+    return 7 * fontMetrics().height();
 }
 
 QSize PlanStripView::minimumSizeHint() const
@@ -150,15 +156,15 @@ void PlanStripView::paintBlocks(QPainter& painter, const QRectF& lane) const
         // A fade too short to draw at this zoom is only marked where it is.
         const QColor text = colourOf(WindowColours::textOn(segment.colour));
         QColor mark = text;
-        mark.setAlpha(170);
-        painter.setPen(QPen(mark, 2.0, Qt::SolidLine, Qt::FlatCap));
-        const double markBottom = rect.top() + rect.height() * 0.4;
+        mark.setAlpha(140);
+        painter.setPen(QPen(mark, 1.0, Qt::SolidLine, Qt::FlatCap));
+        const double markBottom = rect.top() + rect.height() * 0.35;
         if (shape.fadeIn.drawing == FadeDrawing::Mark)
-            painter.drawLine(QPointF(rect.left() + 1.0, rect.top()),
-                             QPointF(rect.left() + 1.0, markBottom));
+            painter.drawLine(QPointF(rect.left() + 1.5, rect.top()),
+                             QPointF(rect.left() + 1.5, markBottom));
         if (shape.fadeOut.drawing == FadeDrawing::Mark)
-            painter.drawLine(QPointF(rect.right() - 1.0, rect.top()),
-                             QPointF(rect.right() - 1.0, markBottom));
+            painter.drawLine(QPointF(rect.right() - 1.5, rect.top()),
+                             QPointF(rect.right() - 1.5, markBottom));
 
         // A name is drawn only where it fits whole (without ".wav"): a clipped name says less
         // than the tooltip does.
@@ -169,11 +175,14 @@ void PlanStripView::paintBlocks(QPainter& painter, const QRectF& lane) const
             name.chop(4);
         const QRectF visible = rect.intersected(lane);
         const QRectF textRect =
-            visible.adjusted(std::max(in, 2.0) + 3, 0, -std::max(out, 2.0) - 3, 0);
-        if (metrics.horizontalAdvance(name) <= textRect.width() &&
-            metrics.height() <= textRect.height()) {
+            visible.adjusted(std::max(in, 2.0) + 3, 2, -std::max(out, 2.0) - 3, -2);
+        // On one line, or on two broken between words where the block is tall enough.
+        const QRectF needed =
+            metrics.boundingRect(textRect, Qt::AlignCenter | Qt::TextWordWrap, name);
+        if (needed.width() <= textRect.width() && needed.height() <= textRect.height() &&
+            needed.height() <= 2.0 * metrics.lineSpacing()) {
             painter.setPen(text);
-            painter.drawText(textRect, Qt::AlignCenter, name);
+            painter.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, name);
         }
     }
 }
@@ -182,11 +191,12 @@ void PlanStripView::paintGaps(QPainter& painter, const QRectF& lane) const
 {
     // Silence is the lane's background, hatched so even a narrow gap stands out of the blocks.
     QColor hatch = palette().color(QPalette::WindowText);
-    hatch.setAlpha(110);
+    hatch.setAlpha(70);
     for (const PlanGapShape& gap : strip.gapShapes()) {
         const QRectF rect(lane.left() + gap.left, lane.top(), gap.right - gap.left, lane.height());
         painter.fillRect(rect, palette().color(QPalette::Base));
-        painter.fillRect(rect, QBrush(hatch, Qt::BDiagPattern));
+        if (rect.width() >= 4.0) // narrower, the background alone shows it best
+            painter.fillRect(rect, QBrush(hatch, Qt::BDiagPattern));
     }
 }
 

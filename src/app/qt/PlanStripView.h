@@ -33,6 +33,8 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    /// The tallest the blocks are drawn, in pixels.
+    int maximumLaneHeight() const;
 
 signals:
     /// The zoom or the visible stretch changed: scroll bar and zoom buttons follow.
