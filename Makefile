@@ -4,6 +4,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 WIN_BUILD  ?= build-win
 DEMO_DIR   ?= $(BUILD)/demo-project
+DAY_DIR    ?= $(BUILD)/day-17
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
@@ -15,7 +16,8 @@ DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                 g++-mingw-w64-x86-64-posix googletest wine64 dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test unit-tests asan-tests windows-build windows-tests fuzz run demo screenshot \
+.PHONY: deps build test unit-tests asan-tests windows-build windows-tests fuzz run demo demo-day \
+        screenshot \
         bench install package clean
 
 # Installs only what is missing, so a second run touches nothing.
@@ -79,10 +81,18 @@ run: demo
 	@echo "Choose the folder $(abspath $(DEMO_DIR)) with \"Choose Project...\" to try a conform."
 	$(BUILD)/src/app/qt/tabrix-conform
 
-# Redraws docs/main-window.png with the demo project loaded, on a virtual display.
-screenshot: demo
+# A shooting day of about ninety takes for pictures of the window; hours of takes, but only
+# their first seconds are on disk.
+demo-day: build
+	@if [ ! -d "$(DAY_DIR)" ]; then $(BUILD)/tools/demo/tabrix-make-demo --day "$(DAY_DIR)"; fi
+	@echo "Demo day: $(abspath $(DAY_DIR))"
+
+# Redraws docs/main-window.png with the demo day loaded and its plan zoomed to 10:00-11:00, on
+# a virtual display.
+screenshot: demo-day
 	@command -v xvfb-run >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq xvfb xauth
-	xvfb-run -a -s "-screen 0 800x500x24" $(BUILD)/tools/demo/tabrix-screenshot "$(DEMO_DIR)" docs/main-window.png
+	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/tools/demo/tabrix-screenshot --size 960x480 \
+	  --from 10:00 --to 11:00 "$(DAY_DIR)" docs/main-window.png
 
 bench: deps
 	cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTABRIX_BUILD_APP=OFF

@@ -2,8 +2,16 @@
 // overlaps, a gap, a split recording, one mono take and one take hidden under a newer one, so
 // every kind of splice can be heard; and two WAV files that are no takes, so the window has
 // something to list as skipped.
+//
+// With --day it writes a shooting day instead, for pictures of the window: about seventy takes
+// from 09:12 to the evening with the pauses between them, a lunch break, a recording split
+// across two files, a late pickup over the end of a take and a take covered by a newer one.
+// Only each take's first seconds hold a tone; the rest is left to the file system as a hole, so
+// hours of takes take almost no disk space.
 #include "RiffBuilder.h"
+#include "audio/ByteOrder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -67,20 +75,134 @@ tabrix::testing::Bytes toneSamples(const DemoTake& take)
     return tabrix::testing::pcm(24, samples);
 }
 
+// --- the shooting day ---
+
+struct DayTake {
+    std::string name;
+    std::uint64_t startSeconds;    ///< time of day
+    std::uint64_t lengthSeconds;
+    std::uint64_t recordedSeconds; ///< time of day it was recorded; later wins overlaps
+    int tfid;
+};
+
+constexpr std::uint64_t toneSeconds = 3;
+
+std::string clockOf(std::uint64_t seconds)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", unsigned(seconds / 3600 % 24),
+                  unsigned(seconds / 60 % 60), unsigned(seconds % 60));
+    return text;
+}
+
+// The same day every time: a fixed sequence stands in for the day's chance.
+std::vector<DayTake> dayTakes()
+{
+    std::uint32_t state = 20240501;
+    const auto next = [&state](std::uint32_t low, std::uint32_t high) {
+        state = state * 1103515245u + 12345u;
+        return low + (state >> 16) % (high - low + 1);
+    };
+    std::vector<DayTake> takes;
+    std::uint64_t at = 9 * 3600 + 12 * 60;
+    bool lunch = false;
+    int tfid = 1;
+    for (int scene = 1; scene <= 18; ++scene) {
+        if (!lunch && at >= 13 * 3600) {
+            at = 14 * 3600 + 5 * 60;
+            lunch = true;
+        }
+        const std::uint32_t takeCount = next(3, 6);
+        for (std::uint32_t take = 1; take <= takeCount; ++take) {
+            const std::uint64_t length = next(60, 320);
+            const std::string name = "Scene " + std::to_string(scene) + " Take " +
+                                     std::to_string(take);
+            if (scene == 4 && take == 2) {
+                // A long take the recorder split into two files: one recording, no fade.
+                const std::uint64_t first = length + 240;
+                takes.push_back({name + "_1.wav", at, first, at, tfid});
+                takes.push_back({name + "_2.wav", at + first, 200, at + first, tfid++});
+                at += first + 200 + next(15, 60);
+                continue;
+            }
+            takes.push_back({name + ".wav", at, length, at, tfid++});
+            if (scene == 9 && take == 1) // recorded on a second machine, and never used
+                takes.push_back({name + " Alt.wav", at + 10, length - 20, at - 600, tfid++});
+            if (scene == 7 && take == 2) // a pickup recorded in the evening over its end
+                takes.push_back({"Scene 7 Pickup.wav", at + length - 30, 55, 18 * 3600, tfid++});
+            at += length + next(15, 60);
+        }
+        at += next(2, 8) * 60;
+    }
+    return takes;
+}
+
+// A take whose data chunk declares all of its frames while only the first seconds are
+// written; the file is then extended to its full length, which leaves a hole, not zeros on
+// disk.
+bool writeDayTake(const std::filesystem::path& folder, const DayTake& take, int index)
+{
+    constexpr std::uint16_t channels = 2;
+    constexpr std::uint32_t frameBytes = 3 * channels;
+    const std::uint64_t fullBytes = take.lengthSeconds * rateHz * frameBytes;
+    const DemoTake tone{"", 0.0, double(std::min(toneSeconds, take.lengthSeconds)),
+                        220.0 * std::pow(2.0, (index % 24) / 12.0), "", 0, channels};
+    TakeFields fields;
+    fields.timeReference = take.startSeconds * rateHz;
+    fields.date = "2024-05-01";
+    fields.time = clockOf(take.recordedSeconds);
+    fields.tfid = take.tfid;
+    fields.data = toneSamples(tone);
+    tabrix::testing::Bytes bytes = tabrix::testing::takeBytes(fields);
+    const std::size_t dataHeader = bytes.size() - fields.data.size() - 8;
+    tabrix::storeU32le(&bytes[dataHeader + 4], static_cast<std::uint32_t>(fullBytes));
+    tabrix::storeU32le(&bytes[4], static_cast<std::uint32_t>(dataHeader + fullBytes));
+    const std::filesystem::path path = folder / take.name;
+    tabrix::testing::writeFile(path, bytes);
+    std::error_code error;
+    std::filesystem::resize_file(path, dataHeader + 8 + fullBytes, error);
+    return !error && std::filesystem::file_size(path, error) == dataHeader + 8 + fullBytes;
+}
+
+int writeDay(const std::filesystem::path& audioFolder)
+{
+    int index = 0;
+    for (const DayTake& take : dayTakes())
+        if (!writeDayTake(audioFolder, take, index++)) {
+            std::fprintf(stderr, "tabrix-make-demo: cannot write %s\n", take.name.c_str());
+            return 1;
+        }
+    const tabrix::testing::FmtFields memo{.tag = 85, .channels = 1, .rate = 44100, .bits = 0};
+    tabrix::testing::writeFile(audioFolder / "Phone Memo.wav",
+                               tabrix::testing::RiffBuilder{}
+                                   .chunk("fmt ", tabrix::testing::fmtBody(memo))
+                                   .chunk("data", tabrix::testing::Bytes(4000, 0x55))
+                                   .bytes());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tabrix-make-demo <project folder>\n");
+    const bool day = argc == 3 && std::string(argv[1]) == "--day";
+    if (argc != 2 && !day) {
+        std::fprintf(stderr, "usage: tabrix-make-demo [--day] <project folder>\n");
         return 2;
     }
-    const std::filesystem::path audioFolder = std::filesystem::path(argv[1]) / "Audio Files";
+    const std::filesystem::path project = argv[argc - 1];
+    const std::filesystem::path audioFolder = project / "Audio Files";
     std::error_code error;
     std::filesystem::create_directories(audioFolder, error);
     if (error) {
         std::fprintf(stderr, "tabrix-make-demo: cannot create %s\n", audioFolder.string().c_str());
         return 1;
+    }
+    if (day) {
+        const int status = writeDay(audioFolder);
+        if (status == 0)
+            std::printf("%s\n", std::filesystem::absolute(project).string().c_str());
+        return status;
     }
     for (const DemoTake& take : demoTakes) {
         TakeFields fields;
@@ -110,6 +232,6 @@ int main(int argc, char** argv)
                                    .chunk("fmt ", tabrix::testing::fmtBody(memo))
                                    .chunk("data", tabrix::testing::Bytes(4000, 0x55))
                                    .bytes());
-    std::printf("%s\n", std::filesystem::absolute(argv[1]).string().c_str());
+    std::printf("%s\n", std::filesystem::absolute(project).string().c_str());
     return 0;
 }
