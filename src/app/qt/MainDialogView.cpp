@@ -32,7 +32,7 @@ namespace {
 
 // The widest summary a real project can produce; the line is sized for it so nothing clips.
 constexpr const char* widestSummary =
-    "24 Bit, Mono Right, 176.4Khz, 23:59:59.99-23:59:59.99, 1000 MB";
+    "32 Bit Float, Split Tracks (32), 176.4Khz, 23:59:59.99-23:59:59.99, 99999 MB";
 
 QString fromUtf8(const std::string& text)
 {
@@ -156,6 +156,12 @@ void MainDialogView::buildOptions(QVBoxLayout* layout)
     grid->addWidget(summaryLabel, summaryRow, 0, 1, MainDialog::optionColumns + 2);
     // Two lines' room: a refusal naming a long folder wraps without the window changing size.
     grid->setRowMinimumHeight(summaryRow, 2 * summaryLabel->fontMetrics().lineSpacing() + 4);
+    tracksLabel = new QLabel(options);
+    tracksLabel->setObjectName("tracks");
+    tracksLabel->setAlignment(Qt::AlignCenter);
+    tracksLabel->setWordWrap(true); // a recorder's sixteen named tracks take more than a line
+    tracksLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(tracksLabel, summaryRow + 1, 0, 1, MainDialog::optionColumns + 2);
     layout->addWidget(options);
 }
 
@@ -262,6 +268,8 @@ void MainDialogView::show(const MainDialogFields& fields)
         summaryPalette.setColor(QPalette::WindowText, QColor(red.red, red.green, red.blue));
     }
     summaryLabel->setPalette(summaryPalette);
+    tracksLabel->setText(fromUtf8(fields.tracksText));
+    tracksLabel->setVisible(!fields.tracksText.empty() && !fields.refused);
     if (fields.widthChoice >= 0 && std::size_t(fields.widthChoice) < widthButtons.size())
         widthButtons[std::size_t(fields.widthChoice)]->setChecked(true);
     if (fields.channelChoice >= 0 && std::size_t(fields.channelChoice) < channelButtons.size())

@@ -37,6 +37,7 @@ public:
     QPushButton* conformButton() const noexcept { return conformProjectButton; }
     QLabel* pathLine() const noexcept { return pathLabel; }
     QLabel* summaryLine() const noexcept { return summaryLabel; }
+    QLabel* tracksLine() const noexcept { return tracksLabel; }
     QLabel* takesLine() const noexcept { return takesLabel; }
     QLabel* unusedLine() const noexcept { return unusedLabel; }
     QPushButton* unusedButton() const noexcept { return showUnusedButton; }
@@ -79,6 +80,7 @@ private:
     QPushButton* conformProjectButton = nullptr;
     QLabel* pathLabel = nullptr;
     QLabel* summaryLabel = nullptr;
+    QLabel* tracksLabel = nullptr;
     QLabel* takesLabel = nullptr;
     QLabel* unusedLabel = nullptr;
     QPushButton* showUnusedButton = nullptr;
