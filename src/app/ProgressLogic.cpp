@@ -94,13 +94,16 @@ int ProgressLogic::barPositionOf(double percent) noexcept
 
 std::string ProgressLogic::outputNames() const
 {
-    std::string names;
-    for (const std::string& path : job.outputPaths) {
-        if (!names.empty())
-            names += " and ";
-        names += utf8FromPath(pathFromUtf8(path).filename());
+    const auto nameOf = [this](std::size_t i) {
+        return utf8FromPath(pathFromUtf8(job.outputPaths[i]).filename());
+    };
+    switch (job.outputPaths.size()) {
+    case 0: return "the output";
+    case 1: return nameOf(0);
+    case 2: return nameOf(0) + " and " + nameOf(1);
     }
-    return names.empty() ? std::string("the output") : names;
+    // A file per track: the first names them all, so the message keeps to two lines.
+    return nameOf(0) + " and " + std::to_string(job.outputPaths.size() - 1) + " more files";
 }
 
 std::string ProgressLogic::writtenText(SamplePos framesWritten) const

@@ -77,6 +77,17 @@ TEST(ProgressWindow, SaysWhatItWritesWhileRunning)
     EXPECT_EQ(logic.fields().message, "Writing Day.wav, 0:00:40.00 of audio.");
     logic.onCancelButton();
     EXPECT_EQ(logic.fields().message, "Stopping at the next block...");
+    // Split Tracks: sixteen files are named by the first, so the line stays short.
+    std::vector<std::string> tracks;
+    for (int i = 1; i <= 16; ++i)
+        tracks.push_back("/out/Day_Track" + std::to_string(i) + ".wav");
+    ProgressLogic split{nullptr, fortySeconds(tracks)};
+    EXPECT_EQ(split.fields().message,
+              "Writing Day_Track1.wav and 15 more files, 0:00:40.00 of audio.");
+    split.onCancelButton();
+    split.finishConform({true, 0, ""});
+    EXPECT_EQ(split.fields().message, "Cancelled after 0:00:00.00 of 0:00:40.00. Day_Track1.wav "
+                                      "and 15 more files are valid up to there.");
 }
 
 // The header says what the file holds; chunks after the data and a torn last frame don't count.
