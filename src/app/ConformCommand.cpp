@@ -214,7 +214,7 @@ ProgressJob ConformCommand::progressJob(const std::vector<std::string>& paths) c
 {
     ProgressJob job;
     job.outputPaths = paths;
-    job.times = TimeFormat(project.sampleRate());
+    job.times = TimeFormat::of(project);
     const TakeTimeline* timeline = project.timeline();
     if (timeline != nullptr && timeline->first() != nullptr)
         job.totalFrames = timeline->last()->end - timeline->first()->start;

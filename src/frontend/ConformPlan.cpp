@@ -46,7 +46,7 @@ ConformPlan ConformPlan::of(const ConformProject& project)
     if (timeline == nullptr || !projectRefusalText(project).empty() || project.sampleRate() == 0)
         return plan;
     plan.rateHz = project.sampleRate();
-    plan.timeFormat = TimeFormat(plan.rateHz);
+    plan.timeFormat = TimeFormat::of(project);
     const std::uint32_t tableStep = std::max<std::uint32_t>(1, project.fadeRate() / 4u);
     plan.fadeLength = 4096 / tableStep;
 

@@ -1,5 +1,7 @@
 #include "frontend/TimeFormat.h"
 
+#include "project/ConformProject.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -33,6 +35,11 @@ std::string clockFromHundredths(std::uint64_t hundredths, bool withHundredths, b
 }
 
 } // namespace
+
+TimeFormat TimeFormat::of(const ConformProject& project)
+{
+    return TimeFormat(project.sampleRate());
+}
 
 std::uint64_t TimeFormat::hundredthsOf(SamplePos frames) const noexcept
 {

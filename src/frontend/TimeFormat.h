@@ -8,6 +8,8 @@
 
 namespace tabrix {
 
+class ConformProject;
+
 /// A labelled mark of the time ruler.
 struct RulerTick {
     SamplePos position = 0; ///< timeline frames
@@ -24,6 +26,9 @@ public:
     TimeFormat() noexcept = default;
     /// Clock time at `rateHz` frames a second.
     explicit TimeFormat(std::uint32_t rateHz) noexcept : rateHz(rateHz) {}
+    /// The times of a loaded project, as every window shows them: the one place where the
+    /// project's timecode rate (ConformProject::timecodeRate) is to come in.
+    static TimeFormat of(const ConformProject& project);
 
     /// Joins the two ends of a stretch.
     static constexpr const char* rangeDash = "\xE2\x80\x93";
