@@ -6,7 +6,7 @@
 #include "frontend/ProjectSummary.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <set>
 
 namespace tabrix {
@@ -108,12 +108,16 @@ bool MainDialog::onEnterKey(FocusedControl focused)
 
 std::optional<WindowSize> MainDialog::initialSize(WindowSize minimum, WindowSize available)
 {
+    // "900x700"; a settings file may hold anything, so nothing else is taken for a size.
     const std::string stored = services.recall(windowSizeKey);
+    const char* end = stored.data() + stored.size();
     int width = 0;
     int height = 0;
-    char rest = 0;
-    if (std::sscanf(stored.c_str(), "%dx%d%c", &width, &height, &rest) != 2 || width <= 0 ||
-        height <= 0)
+    const auto [afterWidth, widthError] = std::from_chars(stored.data(), end, width);
+    if (widthError != std::errc() || afterWidth == end || *afterWidth != 'x')
+        return std::nullopt;
+    const auto [afterHeight, heightError] = std::from_chars(afterWidth + 1, end, height);
+    if (heightError != std::errc() || afterHeight != end || width <= 0 || height <= 0)
         return std::nullopt;
     // A size from a larger screen, or a smaller version of the window, is brought within reach.
     const auto within = [](int value, int low, int high) {

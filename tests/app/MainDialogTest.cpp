@@ -385,7 +385,8 @@ TEST(MainWindowSize, OpensAtTheSizeItWasClosedAtWithinTheScreen)
         {"300x200", WindowSize{600, 400}},   // a smaller window than this one can be
         {"4000x3000", WindowSize{1920, 1080}}, // closed on a larger screen
         {"", std::nullopt}, {"900", std::nullopt}, {"900x700x3", std::nullopt},
-        {"-900x700", std::nullopt}, {"wide", std::nullopt},
+        {"-900x700", std::nullopt}, {"wide", std::nullopt}, {"99999999999x700", std::nullopt},
+        {"900x", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
