@@ -16,8 +16,9 @@ TEST(ProjectLocation, AFolderOrATakeLeadsToItsProjectAnythingElseSaysWhyNot)
     dir.write("Card/A001.WAV", takeBytes({.data = Bytes(12)}));
     dir.write("Day 1/notes.txt", Bytes{'x'});
     dir.write("Loose/Audio Files.wav", Bytes{'x'}); // a file named like the folder
+    // In the platform's own separators, as a found folder is given back.
     const auto at = [&](const std::filesystem::path& relative) {
-        return utf8FromPath(dir.path() / relative);
+        return utf8FromPath((dir.path() / relative).make_preferred());
     };
     struct Case { std::string dropped; std::string folder, name, refusal; };
     const Case cases[] = {
