@@ -151,6 +151,10 @@ SaveChoice ConformCommand::chooseOutput(SaveQuestion question)
     for (;;) {
         SaveChoice choice =
             services.chooseSaveFile(question.title, question.defaultName, question.startFolder);
+        // A dialog that confirms without a name is taken as cancelled: ".wav" alone would
+        // land in whatever folder the program runs in.
+        if (choice.confirmed && (choice.fileName.empty() || choice.fullPath.empty()))
+            return SaveChoice{};
         if (!choice.confirmed || !choice.wavFilter)
             return choice;
         const std::string typedName = choice.fileName;

@@ -169,4 +169,13 @@ TEST(ConformCommand, AfterARefusalTheSaveDialogOpensAgainWithTheNameChosen)
         EXPECT_EQ(window.dialog.outputFileName().empty(), !c.runs);
     }
     EXPECT_EQ(readFile(top / "Day.wav"), Bytes{1}); // declined: never touched
+
+    // A dialog answering "confirmed" without a name creates nothing anywhere.
+    Window window;
+    ASSERT_TRUE(window.dialog.openProject(project, "P"));
+    window.services.saves = {SaveChoice{true, "", ""}};
+    window.dialog.onConformProject();
+    EXPECT_EQ(window.services.progressRuns, 0);
+    EXPECT_TRUE(window.services.messages.empty());
+    EXPECT_FALSE(std::filesystem::exists(".wav"));
 }
