@@ -220,8 +220,10 @@ ProgressJob ConformCommand::progressJob(const std::vector<std::string>& paths) c
     job.outputPaths = paths;
     job.times = TimeFormat::of(project);
     const TakeTimeline* timeline = project.timeline();
-    if (timeline != nullptr && timeline->first() != nullptr)
-        job.totalFrames = timeline->last()->end - timeline->first()->start;
+    if (timeline != nullptr && timeline->first() != nullptr) {
+        job.startFrame = timeline->first()->start;
+        job.totalFrames = timeline->last()->end - job.startFrame;
+    }
     return job;
 }
 

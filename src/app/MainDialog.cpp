@@ -138,14 +138,23 @@ void MainDialog::describeLoad()
 {
     // The count names exactly what Details lists: an odd-rate take is counted as skipped.
     const std::size_t skippedCount = ProjectDetails::skippedRows(conformProject).size();
-    const std::size_t oddCount = oddRateTakes(conformProject).size();
-    fields.takesText = takeCountText(conformProject.takes().count() - oddCount, skippedCount);
+    // A take of several files counts once; an odd-rate one is among the skipped files.
+    const std::vector<const Take*> odd = oddRateTakes(conformProject);
+    const auto playable = std::count_if(
+        conformProject.sources().begin(), conformProject.sources().end(),
+        [&](const auto& source) { return std::find(odd.begin(), odd.end(), &source->lead()) == odd.end(); });
+    fields.takesText = takeCountText(std::size_t(playable), skippedCount);
     fields.plan = ConformPlan::of(conformProject);
     ++fields.planRevision;
     fields.unusedText = unusedTakesText(fields.plan.unusedTakes());
     fields.detailsEnabled = skippedCount > 0 || !fields.plan.unusedTakes().empty();
     fields.planPlaceholder = planPlaceholderText(conformProject, true);
     fields.tracksText = tracksText(conformProject);
+    fields.timecodeText.clear();
+    const TimeFormat times = TimeFormat::of(conformProject);
+    if (times.isTimecode() && !fields.plan.empty())
+        fields.timecodeText = "Timecode " + times.range(fields.plan.start(), fields.plan.end()) +
+                              " (" + times.rateLabel() + ")";
 }
 
 std::string MainDialog::takeCountText(std::size_t takeCount, std::size_t skippedCount)

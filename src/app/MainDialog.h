@@ -24,6 +24,7 @@ struct MainDialogFields {
     bool detailsEnabled = false;    ///< "Details..." has skipped files or unused takes to list
     std::string unusedText;         ///< how many takes play nowhere, naming the first; or empty
     std::string tracksText;         ///< "5 tracks: 1 Mix L, ..."; empty before a folder loads
+    std::string timecodeText;       ///< "Timecode 10:00:00:00–10:34:00:00 (25)"; empty without
     std::string planPlaceholder;    ///< what the strip says while the plan is empty
     ConformPlan plan;               ///< what plays where; empty when nothing can be conformed
     std::uint32_t planRevision = 0; ///< changes with each folder opened, so views keep their zoom

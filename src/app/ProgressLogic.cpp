@@ -11,7 +11,12 @@ ProgressLogic::ProgressLogic(std::function<void()> cancelRun, ProgressJob job)
 {
     if (!this->job.outputPaths.empty())
         shown.message = "Writing " + outputNames() + ", " +
-                        this->job.times.clock(this->job.totalFrames) + " of audio.";
+                        this->job.times.clock(this->job.totalFrames) + " of audio" +
+                        (this->job.times.isTimecode()
+                             ? " from " + this->job.times.position(this->job.startFrame) + " (" +
+                                   this->job.times.rateLabel() + ")"
+                             : std::string()) +
+                        ".";
 }
 
 void ProgressLogic::onTimer(double progressPercent)
@@ -108,7 +113,10 @@ std::string ProgressLogic::outputNames() const
 
 std::string ProgressLogic::writtenText(SamplePos framesWritten) const
 {
-    return job.times.clock(framesWritten) + " of " + job.times.clock(job.totalFrames);
+    // With a timecode, also where the file ends, as an editor will look for it.
+    return job.times.clock(framesWritten) + " of " + job.times.clock(job.totalFrames) +
+           (job.times.isTimecode() ? ", to " + job.times.position(job.startFrame + framesWritten)
+                                   : std::string());
 }
 
 } // namespace tabrix

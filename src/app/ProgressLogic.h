@@ -29,6 +29,7 @@ struct ProgressJob {
     std::vector<std::string> outputPaths; ///< UTF-8; two for Dual Mono (left first)
     SamplePos totalFrames = 0;            ///< frames the complete conform writes to each file
     TimeFormat times;                     ///< how the window puts lengths into words
+    SamplePos startFrame = 0;             ///< the timeline position of the outputs' first frame
 };
 
 /// How a run ended, as the window learns it once the worker is done.

@@ -58,6 +58,19 @@ DetailsContent ProjectDetails::of(const ConformProject& project, const ConformPl
                           unusedRows(plan), "Every take plays somewhere."};
     unused.heading += std::to_string(unused.rows.size());
     content.sections = {std::move(skipped), std::move(unused)};
+    // Takes written as a file per track are one take each: which files make up which.
+    DetailsSection families{"Takes made of several files: ", {"Take", "Files"}, {}, ""};
+    for (const std::unique_ptr<TakeSource>& source : project.sources()) {
+        if (!source->isFamily())
+            continue;
+        std::string files;
+        for (const Take* member : source->members())
+            files += (files.empty() ? "" : ", ") + utf8FromPath(member->path().filename());
+        families.rows.push_back({ConformPlan::sourceName(*source), files});
+    }
+    families.heading += std::to_string(families.rows.size());
+    if (!families.rows.empty())
+        content.sections.push_back(std::move(families));
     content.focusSection = std::min(focusSection, content.sections.size() - 1);
     return content;
 }

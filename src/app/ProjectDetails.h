@@ -29,7 +29,8 @@ struct DetailsContent {
     std::string title = "Details";
     std::string intro;                     ///< what `folder` is
     std::string folder;                    ///< the take folder, UTF-8
-    std::vector<DetailsSection> sections;  ///< skipped files, then the takes not used
+    /// Skipped files, the takes not used, and the takes made of several files when there are.
+    std::vector<DetailsSection> sections;
     std::size_t focusSection = 0;          ///< the section to bring into view first
 };
 

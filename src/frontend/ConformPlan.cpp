@@ -55,6 +55,9 @@ ConformPlan ConformPlan::of(const ConformProject& project)
     for (const TimelineSegment* s = timeline->first(); s != nullptr; s = s->next) {
         PlanSegment block;
         block.takeName = sourceName(*s->take);
+        if (s->take->isFamily())
+            for (const Take* member : s->take->members())
+                block.files.push_back(utf8FromPath(member->path().filename()));
         block.start = s->start;
         block.end = s->end;
         block.sourceFrame = s->sourceOffset;
@@ -108,7 +111,10 @@ std::string ConformPlan::describe(std::size_t index) const
 {
     const PlanSegment& block = blocks.at(index);
     const SamplePos frameCount = block.end - block.start;
-    return block.takeName + "\nsource " + timeFormat.clock(block.sourceFrame) +
+    std::string files;
+    for (const std::string& file : block.files)
+        files += (files.empty() ? "\nfiles " : ", ") + file;
+    return block.takeName + files + "\nsource " + timeFormat.clock(block.sourceFrame) +
            TimeFormat::rangeDash + timeFormat.clock(block.sourceFrame + frameCount) +
            "\ntimeline " + timeFormat.range(block.start, block.end);
 }

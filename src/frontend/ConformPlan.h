@@ -23,7 +23,7 @@ struct PlanColour {
 
 /// One block of the picture: a stretch of the timeline and the take that plays there.
 struct PlanSegment {
-    std::string takeName;          ///< the take's file name
+    std::string takeName;          ///< the take's file name ("A.WAV + 4 files" for several)
     SamplePos start = 0;           ///< timeline frames, inclusive
     SamplePos end = 0;             ///< timeline frames, exclusive
     std::uint64_t sourceFrame = 0; ///< frames into the take where the block begins
@@ -31,6 +31,7 @@ struct PlanSegment {
     PlanColour colour;             ///< the recording's colour
     bool fadeIn = false;           ///< starts with a fade from silence
     bool fadeOut = false;          ///< ends with a fade to silence
+    std::vector<std::string> files = {}; ///< a take of several files: each of them, else none
 };
 
 /// A take that plays nowhere: newer takes cover all of it.

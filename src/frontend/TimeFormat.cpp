@@ -1,5 +1,6 @@
 #include "frontend/TimeFormat.h"
 
+#include "frontend/TimecodeText.h"
 #include "project/ConformProject.h"
 
 #include <algorithm>
@@ -38,7 +39,12 @@ std::string clockFromHundredths(std::uint64_t hundredths, bool withHundredths, b
 
 TimeFormat TimeFormat::of(const ConformProject& project)
 {
-    return TimeFormat(project.sampleRate());
+    return TimeFormat(project.sampleRate(), project.timecodeRate());
+}
+
+std::string TimeFormat::rateLabel() const
+{
+    return timecodeRate ? tabrix::rateLabel(*timecodeRate) : std::string();
 }
 
 std::uint64_t TimeFormat::hundredthsOf(SamplePos frames) const noexcept
@@ -55,6 +61,8 @@ SamplePos TimeFormat::frameOf(std::uint64_t hundredths) const noexcept
 
 std::string TimeFormat::position(SamplePos frames) const
 {
+    if (timecodeRate)
+        return timecodeText(timecodeAt(frames, rateHz, *timecodeRate));
     return clockFromHundredths(hundredthsOf(frames), true, true);
 }
 
@@ -92,6 +100,8 @@ std::vector<RulerTick> TimeFormat::rulerTicks(SamplePos from, SamplePos to,
     std::vector<RulerTick> ticks;
     if (maxTicks == 0 || to < from || rateHz == 0)
         return ticks;
+    if (timecodeRate)
+        return timecodeTicks(from, to, maxTicks);
     std::uint64_t first = hundredthsOf(from);
     if (frameOf(first) < from)
         ++first; // the first hundredth that starts inside the range
@@ -109,6 +119,43 @@ std::vector<RulerTick> TimeFormat::rulerTicks(SamplePos from, SamplePos to,
     const bool withSeconds = spacing % hundredthsPerMinute != 0;
     for (std::uint64_t t = (first + spacing - 1) / spacing * spacing; t <= last; t += spacing) {
         ticks.push_back({frameOf(t), clockFromHundredths(t, withHundredths, withSeconds)});
+    }
+    return ticks;
+}
+
+// Marks at round timecode labels: frames while a second holds several marks, else whole
+// seconds and minutes, labelled "10:00:05:12" or "10:00:05".
+std::vector<RulerTick> TimeFormat::timecodeTicks(SamplePos from, SamplePos to,
+                                                 std::size_t maxTicks) const
+{
+    const TimecodeRate& rate = *timecodeRate;
+    const std::uint64_t n = rate.nominal();
+    const std::uint64_t first = labelCount(timecodeAt(from, rateHz, rate), rate);
+    const std::uint64_t last = labelCount(timecodeAt(to, rateHz, rate), rate);
+    const std::uint64_t spacings[] = {1,       2,        5,        10,        n,
+                                      2 * n,   5 * n,    10 * n,   15 * n,    30 * n,
+                                      60 * n,  120 * n,  300 * n,  600 * n,   900 * n,
+                                      1800 * n, 3600 * n, 7200 * n, 10800 * n, 21600 * n};
+    std::uint64_t spacing = spacings[std::size(spacings) - 1];
+    for (const std::uint64_t candidate : spacings) {
+        if (candidate == 0 || (candidate < n && n % candidate != 0))
+            continue; // a mark every so many frames must fall on each second
+        if (last / candidate + 1 - std::min((first + candidate - 1) / candidate, last / candidate + 1) <=
+            maxTicks) {
+            spacing = candidate;
+            break;
+        }
+    }
+    std::vector<RulerTick> ticks;
+    for (std::uint64_t label = (first + spacing - 1) / spacing * spacing; label <= last;
+         label += spacing) {
+        const SamplePos at = positionOfLabel(label, rateHz, rate);
+        if (at < from || at > to)
+            continue;
+        std::string text = timecodeText(timecodeAt(at, rateHz, rate));
+        if (spacing >= n)
+            text.resize(8); // whole seconds: the frames add nothing
+        ticks.push_back({at, text});
     }
     return ticks;
 }

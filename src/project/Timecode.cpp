@@ -44,6 +44,31 @@ std::optional<TimecodeRate> readTimecodeRate(const std::string& rate, const std:
     return result;
 }
 
+std::uint64_t labelCount(const Timecode& timecode, const TimecodeRate& rate) noexcept
+{
+    return ((std::uint64_t(timecode.hours) * 60 + timecode.minutes) * 60 + timecode.seconds) *
+               rate.nominal() +
+           timecode.frames;
+}
+
+SamplePos positionOfLabel(std::uint64_t labels, std::uint32_t sampleRate,
+                          const TimecodeRate& rate) noexcept
+{
+    const std::uint64_t n = rate.nominal();
+    if (n == 0 || rate.numerator == 0)
+        return 0;
+    std::uint64_t f = labels;
+    if (rate.dropFrame) {
+        const std::uint64_t d = 2 * n / 30;
+        const std::uint64_t minutes = labels / (60 * n);
+        const bool dropped = minutes % 10 != 0 && labels % (60 * n) < d;
+        f = labels - d * (minutes - minutes / 10) + (dropped ? d - labels % (60 * n) : 0);
+    }
+    // The first position whose frame count floor(p x N / (D x rate)) reaches f.
+    const std::uint64_t scale = std::uint64_t(rate.denominator) * sampleRate;
+    return (f * scale + rate.numerator - 1) / rate.numerator;
+}
+
 Timecode timecodeAt(SamplePos position, std::uint32_t sampleRate, const TimecodeRate& rate) noexcept
 {
     const std::uint64_t n = rate.nominal();

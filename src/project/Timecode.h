@@ -33,6 +33,15 @@ struct Timecode {
     bool operator==(const Timecode&) const = default;
 };
 
+/// Frame labels counted from midnight (hours x 3600 + minutes x 60 + seconds) x nominal +
+/// frames; in drop-frame the dropped labels count too, as a label is written.
+std::uint64_t labelCount(const Timecode& timecode, const TimecodeRate& rate) noexcept;
+
+/// The first timeline position at `sampleRate` whose timecode is the one `labels` counts (see
+/// labelCount), or the next label that exists when drop frame skips it.
+SamplePos positionOfLabel(std::uint64_t labels, std::uint32_t sampleRate,
+                          const TimecodeRate& rate) noexcept;
+
 /// The timecode of timeline position `position` (frames since midnight at `sampleRate` Hz):
 /// the frame count floor(position x N / (D x rate)), relabelled for drop-frame, as
 /// hours (modulo 24), minutes, seconds and frames. All zero at a sample rate of 0.

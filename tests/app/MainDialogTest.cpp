@@ -462,3 +462,31 @@ TEST(ConformCommand, SplitTracksAsksOneNameAndWritesAFilePerTrack)
     EXPECT_EQ(readFile(first).size(), 1024u + 4800 * 2);
     EXPECT_EQ(readFile(second).size(), 1024u + 4800 * 2);
 }
+
+// A take written as a file per track counts once, is named by its first file with its files
+// listed, and the window gives the project's timecode.
+TEST(MainWindowFamilies, CountOnceListTheirFilesAndShowTimecode)
+{
+    TempDir dir;
+    const std::uint64_t ten = 10ull * 3600 * 48000;
+    const auto member = [](int key) {
+        return "<BWFXML><FILE_SET><FAMILY_UID>F</FAMILY_UID></FILE_SET><SPEED><TIMECODE_RATE>25"
+               "</TIMECODE_RATE></SPEED><TRACK_LIST><TRACK><CHANNEL_INDEX>" + std::to_string(key) +
+               "</CHANNEL_INDEX><INTERLEAVE_INDEX>1</INTERLEAVE_INDEX></TRACK></TRACK_LIST></BWFXML>";
+    };
+    for (int key = 1; key <= 3; ++key)
+        dir.write("P/Audio Files/A_" + std::to_string(key) + ".wav",
+                  takeBytes({.timeReference = ten, .channels = 1, .bits = 16,
+                             .data = Bytes(2 * 4800), .ixml = member(key)}));
+    Window window;
+    ASSERT_TRUE(window.dialog.openProject(utf8FromPath(dir.path() / "P"), "P"));
+    EXPECT_EQ(window.shown.takesText, "1 take, 0 skipped");
+    EXPECT_EQ(window.shown.timecodeText, "Timecode 10:00:00:00\xE2\x80\x93" "10:00:00:02 (25)");
+    ASSERT_EQ(window.shown.plan.segments().size(), 1u);
+    EXPECT_EQ(window.shown.plan.segments()[0].takeName, "A_1.wav + 2 files");
+    EXPECT_NE(window.shown.plan.describe(0).find("files A_1.wav, A_2.wav, A_3.wav"), std::string::npos);
+    const DetailsContent details = ProjectDetails::of(window.dialog.project(), window.shown.plan, 0);
+    ASSERT_EQ(details.sections.size(), 3u);
+    EXPECT_EQ(details.sections[2].rows,
+              (std::vector<std::vector<std::string>>{{"A_1.wav + 2 files", "A_1.wav, A_2.wav, A_3.wav"}}));
+}

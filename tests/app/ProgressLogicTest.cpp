@@ -124,3 +124,17 @@ TEST(ProgressWindow, CountsTheFramesTheOutputDeclares)
     }
     EXPECT_EQ(ProgressLogic::framesInFile(utf8FromPath(dir.path() / "missing.wav")), 0u);
 }
+
+// With a timecode the messages also say where the output begins and where a stopped one ends,
+// in the project's rate.
+TEST(ProgressWindow, MessagesGiveTimecodeWhenTheProjectHasIt)
+{
+    ProgressJob job{{"/out/Day.wav"}, 40 * second,
+                    TimeFormat(48000, readTimecodeRate("25/1", "NDF")), 10 * 3600 * second};
+    ProgressLogic logic({}, job);
+    EXPECT_EQ(logic.fields().message, "Writing Day.wav, 0:00:40.00 of audio from 10:00:00:00 (25).");
+    EXPECT_FALSE(logic.onCancelButton());
+    logic.finishConform({true, 12 * second + 12 * 1920, ""}); // 12 frames of 25 a second
+    EXPECT_EQ(logic.fields().message, "Cancelled after 0:00:12.48 of 0:00:40.00, to 10:00:12:12. "
+                                      "Day.wav is valid up to there.");
+}

@@ -1,3 +1,4 @@
+#include "frontend/TimeFormat.h"
 #include "frontend/TimecodeText.h"
 #include "project/Timecode.h"
 
@@ -50,6 +51,45 @@ TEST(TimecodeRates, ReadOnlyWholePositiveRatesAndLabelThemForPeople)
                         {"60000/1001", "DF", "59.94 DF"}, {"48", "", "48"}};
     for (const Row& row : rows)
         EXPECT_EQ(rateLabel(*readTimecodeRate(row.rate, row.flag)), row.label) << row.rate;
+}
+
+} // namespace tabrix
+
+namespace tabrix {
+
+// The windows' times follow the project's rate: positions and ruler marks in timecode, a mark
+// at a label drop frame skips falling on the next label that exists.
+TEST(TimeFormat, ShowsPositionsAndRulerInTheProjectsTimecode)
+{
+    const SamplePos ten = 48000ull * 36000;
+    const TimeFormat pal(48000, readTimecodeRate("25/1", "NDF"));
+    EXPECT_EQ(pal.position(ten + 48000 * 9 + 1920 * 12), "10:00:09:12");
+    EXPECT_EQ(pal.rateLabel(), "25");
+    std::vector<std::string> labels;
+    for (const RulerTick& tick : pal.rulerTicks(ten, ten + 48000 * 10, 11)) {
+        labels.push_back(tick.label);
+        EXPECT_EQ(pal.position(tick.position), tick.label + ":00");
+    }
+    EXPECT_EQ(labels.size(), 11u);
+    EXPECT_EQ(labels.front(), "10:00:00");
+    EXPECT_EQ(labels.back(), "10:00:10");
+
+    const TimecodeRate ntsc = *readTimecodeRate("30000/1001", "DF");
+    const TimeFormat df(48000, ntsc);
+    EXPECT_EQ(df.rateLabel(), "29.97 DF");
+    const SamplePos minute = positionOfLabel(labelCount({10, 11, 0, 0, true}, ntsc), 48000, ntsc);
+    EXPECT_EQ(df.position(minute), "10:11:00;02"); // ;00 and ;01 don't exist
+    const std::vector<RulerTick> ticks = df.rulerTicks(minute - 60000, minute + 60000, 3);
+    ASSERT_EQ(ticks.size(), 3u);
+    EXPECT_EQ(ticks[1].label, "10:11:00");
+    EXPECT_EQ(ticks[1].position, minute);
+    // Every label that exists maps to a position that reads back as that label.
+    const std::uint64_t from = labelCount({10, 9, 59, 0, true}, ntsc);
+    for (std::uint64_t label = from; label < from + 2 * 1800; ++label) {
+        const bool exists = label % 1800 >= 2 || label / 1800 % 10 == 0;
+        const Timecode back = timecodeAt(positionOfLabel(label, 48000, ntsc), 48000, ntsc);
+        EXPECT_EQ(labelCount(back, ntsc), exists ? label : label / 1800 * 1800 + 2) << label;
+    }
 }
 
 } // namespace tabrix
