@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <numbers>
 #include <string>
 #include <system_error>
@@ -83,6 +84,8 @@ struct DayTake {
     std::uint64_t lengthSeconds;
     std::uint64_t recordedSeconds; ///< time of day it was recorded; later wins overlaps
     int tfid;
+    std::string scene = {};        ///< as the recorder's iXML names it
+    std::string takeNumber = {};
 };
 
 constexpr std::uint64_t toneSeconds = 3;
@@ -117,19 +120,23 @@ std::vector<DayTake> dayTakes()
             const std::uint64_t length = next(60, 320);
             const std::string name = "Scene " + std::to_string(scene) + " Take " +
                                      std::to_string(take);
+            const std::string sceneText = std::to_string(scene), takeText = std::to_string(take);
             if (scene == 4 && take == 2) {
                 // A long take the recorder split into two files: one recording, no fade.
                 const std::uint64_t first = length + 240;
-                takes.push_back({name + "_1.wav", at, first, at, tfid});
-                takes.push_back({name + "_2.wav", at + first, 200, at + first, tfid++});
+                takes.push_back({name + "_1.wav", at, first, at, tfid, sceneText, takeText});
+                takes.push_back({name + "_2.wav", at + first, 200, at + first, tfid++, sceneText,
+                                 takeText});
                 at += first + 200 + next(15, 60);
                 continue;
             }
-            takes.push_back({name + ".wav", at, length, at, tfid++});
+            takes.push_back({name + ".wav", at, length, at, tfid++, sceneText, takeText});
             if (scene == 9 && take == 1) // recorded on a second machine, and never used
-                takes.push_back({name + " Alt.wav", at + 10, length - 20, at - 600, tfid++});
+                takes.push_back({name + " Alt.wav", at + 10, length - 20, at - 600, tfid++,
+                                 sceneText, takeText});
             if (scene == 7 && take == 2) // a pickup recorded in the evening over its end
-                takes.push_back({"Scene 7 Pickup.wav", at + length - 30, 55, 18 * 3600, tfid++});
+                takes.push_back({"Scene 7 Pickup.wav", at + length - 30, 55, 18 * 3600, tfid++,
+                                 "7PU", "1"});
             at += length + next(15, 60);
         }
         at += next(2, 8) * 60;
@@ -157,11 +164,23 @@ bool writeDayTake(const std::filesystem::path& folder, const DayTake& take, int 
     const std::size_t dataHeader = bytes.size() - fields.data.size() - 8;
     tabrix::storeU32le(&bytes[dataHeader + 4], static_cast<std::uint32_t>(fullBytes));
     tabrix::storeU32le(&bytes[4], static_cast<std::uint32_t>(dataHeader + fullBytes));
+    // The recorder's iXML follows the audio: scene, take and the day's timecode rate.
+    const std::string ixml = "<?xml version=\"1.0\"?><BWFXML><PROJECT>Demo Day</PROJECT><SCENE>" +
+                             take.scene + "</SCENE><TAKE>" + take.takeNumber +
+                             "</TAKE><TAPE>Day 1</TAPE><SPEED><TIMECODE_RATE>25/1</TIMECODE_RATE>"
+                             "<TIMECODE_FLAG>NDF</TIMECODE_FLAG></SPEED></BWFXML>";
+    const tabrix::testing::Bytes chunk = tabrix::testing::RiffBuilder{}
+                                             .chunk("iXML", tabrix::testing::Bytes(ixml.begin(), ixml.end()))
+                                             .bytes();
+    const std::uint64_t fileBytes = dataHeader + 8 + fullBytes + (chunk.size() - 12);
+    tabrix::storeU32le(&bytes[4], static_cast<std::uint32_t>(fileBytes - 8));
     const std::filesystem::path path = folder / take.name;
     tabrix::testing::writeFile(path, bytes);
     std::error_code error;
     std::filesystem::resize_file(path, dataHeader + 8 + fullBytes, error);
-    return !error && std::filesystem::file_size(path, error) == dataHeader + 8 + fullBytes;
+    std::ofstream(path, std::ios::binary | std::ios::app)
+        .write(reinterpret_cast<const char*>(chunk.data() + 12), std::streamsize(chunk.size() - 12));
+    return !error && std::filesystem::file_size(path, error) == fileBytes;
 }
 
 int writeDay(const std::filesystem::path& audioFolder)
