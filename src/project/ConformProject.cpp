@@ -443,8 +443,8 @@ std::vector<std::uint8_t> ConformProject::trailingChunks(std::size_t fileIndex,
 // went out on its own.
 static_assert(ConformProject::headerUpdateBlocks % OutputConverter::maxStagedBlocks == 0);
 
-// Writes the staged blocks, then counts them: one progress step each, and a header update
-// after every headerUpdateBlocks-th. False once a failure is noted.
+// Writes the staged blocks, then counts them: one progress step each, a header update after
+// every headerUpdateBlocks-th, and the observer. False once a failure is noted.
 bool ConformProject::writeStagedBlocks(std::atomic<double>& progressPercent, double step,
                                        std::uint64_t& blocksWritten)
 {
@@ -459,6 +459,8 @@ bool ConformProject::writeStagedBlocks(std::atomic<double>& progressPercent, dou
         if (++blocksWritten % headerUpdateBlocks == 0 && !updateOutputHeaders())
             return false;
         progressPercent.store(progressPercent.load() + step);
+        if (blockObserver)
+            blockObserver(blocksWritten);
     }
     return true;
 }

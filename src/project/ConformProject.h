@@ -11,9 +11,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tabrix {
@@ -135,6 +137,14 @@ public:
     bool run(std::atomic<double>& progressPercent);
     /// Asks a running conform to stop at the next block boundary. Any thread.
     void requestCancel() noexcept { cancelRequested.store(true); }
+    /// True while a cancel request waits for the run to take it up. Any thread.
+    bool cancelPending() const noexcept { return cancelRequested.load(); }
+    /// Called on the run's thread after each block is on disk and counted, with the count so
+    /// far; none by default. Lets a test stop, cancel or cut off a run at an exact block.
+    void setBlockObserver(std::function<void(std::uint64_t blocksWritten)> observer)
+    {
+        blockObserver = std::move(observer);
+    }
 
     /// Blocks between two header updates during a run: a file left by a crash declares all
     /// but at most this many of the blocks it holds.
@@ -171,6 +181,7 @@ private:
     SampleWidth width = SampleWidth::Bits16;
     std::uint32_t projectRate = 0;
     std::uint8_t fadeRateCode = 0;
+    std::function<void(std::uint64_t)> blockObserver;
     std::atomic<bool> cancelRequested{false};
     bool mismatchedRates = false;
 };

@@ -7,28 +7,28 @@
 
 #include <csignal>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace tabrix::testing {
 
 TEST(ConformCrash, KilledRunLeavesAFileDeclaringOnlyTheAudioItHolds)
 {
-    constexpr std::uint64_t blocks = 400; // 16-bit mono: 32 KiB a block
+    constexpr std::uint64_t blocks = 400, blockBytes = blockFrames * 2; // 16-bit mono
+    constexpr std::uint64_t update = ConformProject::headerUpdateBlocks;
     const std::vector<TakeDef> takes = {{.frames = blocks * blockFrames, .channels = 1, .bits = 16}};
     ConformScene scene;
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // The child conforms on a worker thread and kills itself once 40 blocks are written:
-        // past the first header update, far from the end.
-        ConformScene& s = scene;
-        if (!s.prepare(takes, false, 1))
+        // The child kills itself once block update + 8 is on disk: past the first header
+        // update, before the second, far from the end.
+        if (!scene.prepare(takes, false, 1))
             _exit(2);
-        std::thread worker([&s] { (void)s.project.run(s.progress); });
-        while (s.progress.load() < 40 * 100.0 / blocks)
-            std::this_thread::yield();
-        raise(SIGKILL);
+        scene.project.setBlockObserver([](std::uint64_t written) {
+            if (written == update + 8)
+                raise(SIGKILL);
+        });
+        (void)scene.project.run(scene.progress);
         _exit(3);
     }
     int status = 0;
@@ -36,12 +36,10 @@ TEST(ConformCrash, KilledRunLeavesAFileDeclaringOnlyTheAudioItHolds)
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
 
     const Bytes file = readFile(scene.out("L.wav"));
-    ASSERT_GE(file.size(), 1024u);
+    ASSERT_EQ(file.size(), 1024 + (update + 8) * blockBytes) << "every block written is kept";
     const std::uint32_t dataBytes = loadU32le(&file[1020]);
     EXPECT_EQ(loadU32le(&file[4]), 1016u + dataBytes);
-    EXPECT_GE(dataBytes, 32 * 2 * blockFrames) << "no header update reached the file";
-    EXPECT_LE(dataBytes, file.size() - 1024) << "the header declares bytes that aren't there";
-    EXPECT_LT(dataBytes, blocks * 2 * blockFrames) << "the run was not cut off";
+    EXPECT_EQ(dataBytes, update * blockBytes) << "the last header update declares its blocks";
     const Bytes expected = convertEach(referenceRender(takes, 48000), 16, 1).first;
     EXPECT_TRUE(std::equal(file.begin() + 1024, file.begin() + 1024 + dataBytes, expected.begin()));
 
