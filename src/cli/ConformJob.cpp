@@ -115,6 +115,10 @@ JobResult ConformRunner::runPrepared(ConformProject& project, const ConformJob& 
                                      const std::vector<std::string>& outputs)
 {
     using Clock = std::chrono::steady_clock;
+    if (environment.afterBlock)
+        project.setBlockObserver([&project, this](std::uint64_t blocksWritten) {
+            environment.afterBlock(project, blocksWritten);
+        });
     std::atomic<double> percent{0.0};
     std::atomic<bool> finished{false};
     std::atomic<bool> runResult{false};

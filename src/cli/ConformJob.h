@@ -37,6 +37,9 @@ struct ConformEnvironment {
     std::ostream* progressStream = nullptr; ///< required unless `progress` is None
     std::ostream* noteStream = nullptr;     ///< skipped files are listed here when given
     bool namePrefix = false;                ///< lead notes with the project (batch mode)
+    /// Called on the run's thread after each block written; none in the program. Lets a test
+    /// signal or stop a conform at an exact block.
+    std::function<void(const ConformProject&, std::uint64_t blocksWritten)> afterBlock;
 };
 
 /// Loads, checks and conforms one project at a time, with the window's checks and reasons.
