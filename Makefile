@@ -16,9 +16,8 @@ DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                 g++-mingw-w64-x86-64-posix googletest wine64 dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test unit-tests asan-tests windows-build windows-tests fuzz run demo demo-day \
-        screenshot \
-        bench install package clean
+.PHONY: deps build test unit-tests stress-tests asan-tests windows-build windows-tests fuzz run \
+        demo demo-day screenshot bench install package clean
 
 # Installs only what is missing, so a second run touches nothing.
 deps:
@@ -40,6 +39,21 @@ build: deps $(BUILD)/build.ninja
 
 unit-tests: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The plain suite STRESS_ROUNDS times over while a busy loop per core competes for every
+# processor: a test that depends on timing or thread scheduling fails here. The busy loops
+# end with the target, whether the tests pass or not.
+STRESS_ROUNDS ?= 10
+CORES := $(shell nproc 2>/dev/null || echo 2)
+stress-tests: build
+	@hogs=""; \
+	for i in $$(seq $(CORES)); do sh -c 'while :; do :; done' & hogs="$$hogs $$!"; done; \
+	trap 'kill $$hogs 2>/dev/null' EXIT INT TERM HUP; \
+	start=$$(date +%s); \
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --repeat until-fail:$(STRESS_ROUNDS); \
+	status=$$?; \
+	echo "Stress tests, $(STRESS_ROUNDS) rounds beside $(CORES) busy loops: $$(( $$(date +%s) - start )) s"; \
+	exit $$status
 
 asan-tests: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTABRIX_SANITIZE=ON -DTABRIX_BUILD_BENCH=OFF
