@@ -44,25 +44,25 @@ void ProgressLogic::finishConform(const RunEnd& end)
 {
     if (ended())
         return;
-    // A cancelled run keeps its title whatever it returned; only an uncancelled run that
-    // failed is reported as failed rather than complete.
-    if (current == ProgressState::Cancelling) {
-        current = ProgressState::Cancelled;
-        shown.title = "Conform Cancelled";
-        shown.message = "Cancelled after " + writtenText(end.framesWritten) + ". " +
-                        outputNames() + (job.outputPaths.size() > 1 ? " are" : " is") +
-                        " valid up to there.";
-    } else if (end.runResult) {
-        current = ProgressState::Completed;
-        shown.title = "Conform Complete";
-        shown.message = "Complete: " + outputNames() + ", " + job.times.clock(end.framesWritten) +
-                        " written.";
-    } else {
+    // A failure is reported as one even after Cancel: the file may hold less than the
+    // cancel would have left, and the reason is what the user needs.
+    if (!end.runResult) {
         current = ProgressState::Failed;
         shown.title = "Conform Failed";
         const std::string reason = end.failure.empty() ? "the run stopped" : end.failure;
         shown.message = "Failed: " + reason + ". " + writtenText(end.framesWritten) +
                         " were written and are readable.";
+    } else if (current == ProgressState::Cancelling) {
+        current = ProgressState::Cancelled;
+        shown.title = "Conform Cancelled";
+        shown.message = "Cancelled after " + writtenText(end.framesWritten) + ". " +
+                        outputNames() + (job.outputPaths.size() > 1 ? " are" : " is") +
+                        " valid up to there.";
+    } else {
+        current = ProgressState::Completed;
+        shown.title = "Conform Complete";
+        shown.message = "Complete: " + outputNames() + ", " + job.times.clock(end.framesWritten) +
+                        " written.";
     }
     shown.buttonCaption = "OK";
     // The bar says how far the file got: full only when it is complete.

@@ -56,9 +56,9 @@ public:
     /// Enter. True when the window should close now: once the conform has ended Enter is
     /// "OK"; while it runs Enter does nothing, so a stray key never stops hours of work.
     bool onEnterKey() const noexcept { return ended(); }
-    /// The worker's run ended: the window shows the outcome in words and offers "OK". A
-    /// complete run fills the bar; a cancelled or failed one leaves it at the fraction of the
-    /// output written.
+    /// The worker's run ended: the window shows the outcome in words and offers "OK". A run
+    /// that failed is reported as failed, also after Cancel. A complete run fills the bar; a
+    /// cancelled or failed one leaves it at the fraction of the output written.
     void finishConform(const RunEnd& end);
 
     ProgressState state() const noexcept { return current; }

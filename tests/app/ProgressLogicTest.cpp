@@ -40,9 +40,9 @@ TEST(ProgressWindow, EndOfRunSaysHowItEndedAndLeavesTheBarWhereTheFileStopped)
         // 35.9 % of the file written: the bar ends there, not at the whole percent below.
         {1, one, {true, 14 * second + 17280, ""}, ProgressState::Cancelled, "Conform Cancelled",
          359, "Cancelled after 0:00:14.36 of 0:00:40.00. Day.wav is valid up to there."},
-        {3, two, {false, 2 * second, noSpace}, ProgressState::Cancelled, "Conform Cancelled", 50,
-         "Cancelled after 0:00:02.00 of 0:00:40.00. DayL.wav and DayR.wav are valid up to "
-         "there."},
+        // A run that failed says so, whatever was asked of it.
+        {3, two, {false, 2 * second, noSpace}, ProgressState::Failed, "Conform Failed", 50,
+         "Failed: " + noSpace + ". 0:00:02.00 of 0:00:40.00 were written and are readable."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
