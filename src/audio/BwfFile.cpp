@@ -402,12 +402,29 @@ bool BwfFile::readSamples(std::uint8_t* into, std::uint64_t byteOffset, std::uin
 bool BwfFile::close()
 {
     const StreamState state = fileStream.state();
-    const bool result = (state == StreamState::Writing || state == StreamState::Updating)
-                            ? writeHeader(true)
-                            : true;
+    const bool writing = state == StreamState::Writing || state == StreamState::Updating;
+    const bool padded = !writing || writePadByte();
+    const bool result = writing ? writeHeader(true) : true;
     const bool closed = fileStream.close() == StreamStatus::Ok;
     readPos = 0;
-    return result && closed;
+    return padded && result && closed;
+}
+
+// A chunk of odd size is followed by a zero byte that the RIFF size counts and the data size
+// does not. It is written only here, at the end: a header update during the run declares just
+// the samples, so a file cut off by a crash never claims a byte it lacks. Should the byte not
+// go out, the final header declares the file without it.
+bool BwfFile::writePadByte()
+{
+    padBytes = 0;
+    if (header.dataSize % 2 == 0)
+        return true;
+    const std::uint8_t zero = 0;
+    if (fileStream.seekTo(dataStartByte + header.dataSize) != StreamStatus::Ok ||
+        fileStream.write(&zero, 1) != StreamStatus::Ok)
+        return false;
+    padBytes = 1;
+    return true;
 }
 
 bool BwfFile::create()
@@ -452,7 +469,7 @@ bool BwfFile::writeHeader(bool final)
         fileStream.flush();
         if (fileStream.seekTo(0) != StreamStatus::Ok || header.dataSize == 0)
             return false;
-        image.riffSize = (headerBytes - 8) + header.dataSize;
+        image.riffSize = (headerBytes - 8) + header.dataSize + padBytes;
         image.dataSize = header.dataSize;
     }
     const auto bytes = rf64Output ? image.rf64Image() : image.image();
@@ -494,6 +511,7 @@ bool BwfFile::cutBackTo(std::uint64_t frameCount)
     if (fileStream.truncate(dataStartByte + byteCount) != StreamStatus::Ok)
         return false;
     header.dataSize = byteCount;
+    padBytes = 0; // `close` writes the pad byte the new size needs
     return fileStream.seekTo(dataStartByte + byteCount) == StreamStatus::Ok;
 }
 

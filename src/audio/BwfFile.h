@@ -93,9 +93,10 @@ public:
                                    std::uint64_t byteCount, std::uint64_t& bytesRead);
     /// Why the last failed `readSamples` failed.
     const SampleReadFailure& lastReadFailure() const noexcept { return readFailure; }
-    /// Closes the file; a file being written gets its final header first (false when it has no
-    /// samples, the rewrite failed or the system reports that closing failed). A second call
-    /// does nothing and returns true.
+    /// Closes the file; a file being written gets the zero pad byte an odd data size needs and
+    /// its final header first (false when it has no samples, the pad byte or the rewrite
+    /// failed or the system reports that closing failed). A second call does nothing and
+    /// returns true.
     bool close();
 
     // --- writing side ---
@@ -107,7 +108,7 @@ public:
     /// 2^32 - 1; for an RF64 file when a 64-bit position would.
     [[nodiscard]] bool writeSamples(const std::uint8_t* from, std::uint64_t byteCount);
     /// Writes the 1024-byte header, in the form `create` chose: the placeholder (sizes 0) or,
-    /// at offset 0, the final one.
+    /// at offset 0, the final one, whose RIFF size counts a pad byte once `close` wrote one.
     [[nodiscard]] bool writeHeader(bool final);
     /// True once `create` chose the RF64 form.
     bool writesRf64() const noexcept { return rf64Output; }
@@ -149,6 +150,7 @@ private:
     bool placeable() noexcept;
     bool reject(TakeProblem problem, std::int64_t detail = 0) noexcept;
     bool failRead(int systemError) noexcept;
+    bool writePadByte();
     std::int64_t computeKey() const;
 
     FileStream fileStream;
@@ -163,6 +165,7 @@ private:
     std::int64_t sortKey = undatedKey;
     std::uint64_t ds64DataBytes = 0;
     std::uint64_t plannedBytes = 0;
+    std::uint8_t padBytes = 0; ///< 1 once `close` wrote the pad byte after odd data
     bool hasDs64 = false;
     bool rf64Output = false;
     bool bextRead = false;

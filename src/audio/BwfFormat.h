@@ -30,9 +30,9 @@ constexpr std::size_t ds64FixedBytes = 28;   ///< RIFF, data and sample counts, 
 constexpr std::size_t rf64PadBodyBytes = 34; ///< the filler left once ds64 has taken its room
 constexpr std::size_t factBodyBytes = 4;     ///< a float file's frame count
 
-/// Largest data size a RIFF header can describe: its RIFF size (1016 + data) fits 32 bits.
-/// Larger outputs are written as RF64.
-constexpr std::uint64_t maxRiffDataBytes = 0xFFFF'FFFFull - (headerBytes - 8);
+/// Largest data size a RIFF header can describe: its RIFF size (1016 + data + the pad byte
+/// after odd data) fits 32 bits. Larger outputs are written as RF64.
+constexpr std::uint64_t maxRiffDataBytes = 0xFFFF'FFFEull - (headerBytes - 8);
 /// A 32-bit chunk or RIFF size that defers to the 64-bit one in ds64.
 constexpr std::uint32_t sizeInDs64 = 0xFFFF'FFFFu;
 

@@ -69,8 +69,9 @@ TEST(Rf64Output, FormIsChosenByThePlannedSizeAndHeaderHoldsEachFieldAtItsOffset)
         bool rf64 = false;
         const Bytes file = writeOutput(dir, c.planned, c.written, &rf64);
         EXPECT_EQ(rf64, c.rf64);
-        ASSERT_EQ(file.size(), 1024 + c.written); // samples at 1024 in both forms
-        const std::uint64_t riffBytes = c.written == 0 ? 0 : 1016 + c.written;
+        const std::size_t padBytes = c.written % 2; // after odd data, in the RIFF size only
+        ASSERT_EQ(file.size(), 1024 + c.written + padBytes); // samples at 1024 in both forms
+        const std::uint64_t riffBytes = c.written == 0 ? 0 : file.size() - 8;
         if (!c.rf64) {
             EXPECT_EQ(id(file, 0) + id(file, 12) + id(file, 938), "RIFFbextPAD ");
             EXPECT_EQ(loadU32le(&file[4]), riffBytes);

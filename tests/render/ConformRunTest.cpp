@@ -77,6 +77,42 @@ TEST_F(Conform, CancelStopsAtABlockEdgeWithAFinalisedFile)
     EXPECT_DOUBLE_EQ(progress.load(), OutputConverter::maxStagedBlocks * 100.0 / blocks);
 }
 
+// 24-bit mono with an odd frame count: the data chunk is followed by a zero pad byte that the
+// RIFF size counts and the data size does not, also when a failed write cut the file back.
+TEST_F(Conform, OddDataEndsWithAPadByteCountedInTheRiffSizeOnly)
+{
+    constexpr std::uint64_t frames = 2 * blockFrames + 1;
+    const std::vector<TakeDef> takes = {{.frames = frames, .channels = 1}};
+    for (const int mode : {1, 4}) {
+        SCOPED_TRACE(mode);
+        ASSERT_TRUE(prepare(takes, true, mode));
+        ASSERT_TRUE(project.run(progress));
+        const auto [left, right] = convertEach(referenceRender(takes, 48000), 24, mode);
+        for (const auto& [name, expected] : {std::pair{"L.wav", left}, {"R.wav", right}}) {
+            if (mode != 4 && name[0] == 'R')
+                continue;
+            const Bytes file = readFile(out(name));
+            ASSERT_EQ(file.size(), 1024 + 3 * frames + 1);
+            EXPECT_EQ(file.back(), 0);
+            EXPECT_EQ(loadU32le(&file[4]), 1016 + 3 * frames + 1);
+            EXPECT_EQ(loadU32le(&file[1020]), 3 * frames);
+            EXPECT_TRUE(declaredData(name) == expected);
+        }
+    }
+    ConformScene cut; // a limit two bytes into frame 1002 leaves 1001 frames and room for the pad
+    ASSERT_TRUE(cut.prepare(takes, true, 1));
+    {
+        FileSizeLimit limit(1024 + 3 * 1001 + 2);
+        if (!limit.active())
+            GTEST_SKIP() << "file size limits are not available here";
+        EXPECT_FALSE(cut.project.run(cut.progress));
+    }
+    const Bytes file = readFile(cut.out("L.wav"));
+    ASSERT_EQ(file.size(), 1024 + 3 * 1001 + 1);
+    EXPECT_EQ(loadU32le(&file[4]), 1016 + 3 * 1001 + 1);
+    EXPECT_EQ(loadU32le(&file[1020]), 3 * 1001);
+}
+
 // Two short takes 2^31 frames apart: the silence between them plans each output past what a
 // RIFF header can describe, so each is RF64 from the start and keeps its true 64-bit sizes
 // when the run is cancelled.

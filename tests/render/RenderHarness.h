@@ -1,7 +1,10 @@
 #pragma once
+#include "audio/ByteOrder.h"
 #include "project/ConformProject.h" // the timeline, the renderer and the output converter
 
 #include "TempDir.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
@@ -262,7 +265,18 @@ inline std::vector<WorkFrame> referenceRender(const std::vector<TakeDef>& takes,
 inline Bytes outputData(const std::filesystem::path& path)
 {
     const Bytes file = readFile(path);
-    return file.size() < 1024 ? Bytes{} : Bytes(file.begin() + 1024, file.end());
+    if (file.size() < 1024)
+        return {};
+    // A finished file holds the declared data and, after odd data, a zero pad byte that only
+    // the RIFF size counts.
+    const bool rf64 = std::equal(file.begin(), file.begin() + 4, "RF64");
+    const std::uint64_t dataBytes = rf64 ? loadU64le(&file[28]) : loadU32le(&file[1020]);
+    const std::uint64_t riffBytes = rf64 ? loadU64le(&file[20]) : loadU32le(&file[4]);
+    EXPECT_EQ(file.size(), 1024 + dataBytes + dataBytes % 2) << path;
+    EXPECT_EQ(riffBytes, dataBytes == 0 ? 0 : file.size() - 8) << path;
+    EXPECT_TRUE(dataBytes % 2 == 0 || file.back() == 0) << path;
+    return Bytes(file.begin() + 1024,
+                 file.begin() + 1024 + long(std::min<std::uint64_t>(dataBytes, file.size() - 1024)));
 }
 
 /// What an OutputConverter writes for `frames` handed over in pieces that cross the run's
