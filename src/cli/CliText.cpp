@@ -25,6 +25,63 @@ std::string clockTextAt(const ConformProject& project, SamplePos position)
     return clockText(time);
 }
 
+namespace {
+
+// How many bytes a character led by `lead` takes and the range its second byte must fall in
+// (later ones are 0x80..0xBF); a length of 0 marks a byte that can't lead. The narrowed ranges
+// keep out overlong forms, surrogates and code points past U+10FFFF.
+struct Utf8Lead {
+    std::size_t byteCount;
+    unsigned char low, high;
+};
+
+Utf8Lead utf8Lead(unsigned char lead)
+{
+    if (lead < 0x80)
+        return {1, 0, 0};
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return {2, 0x80, 0xBF};
+    if (lead == 0xE0)
+        return {3, 0xA0, 0xBF};
+    if (lead == 0xED)
+        return {3, 0x80, 0x9F};
+    if (lead >= 0xE1 && lead <= 0xEF)
+        return {3, 0x80, 0xBF};
+    if (lead == 0xF0)
+        return {4, 0x90, 0xBF};
+    if (lead >= 0xF1 && lead <= 0xF3)
+        return {4, 0x80, 0xBF};
+    if (lead == 0xF4)
+        return {4, 0x80, 0x8F};
+    return {0, 0, 0};
+}
+
+} // namespace
+
+std::string validUtf8(const std::string& text)
+{
+    std::string valid;
+    valid.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const Utf8Lead lead = utf8Lead(static_cast<unsigned char>(text[at]));
+        std::size_t taken = 1; // the lead, then each byte that may follow it
+        while (taken < lead.byteCount && at + taken < text.size()) {
+            const auto next = static_cast<unsigned char>(text[at + taken]);
+            const unsigned char low = taken == 1 ? lead.low : 0x80;
+            const unsigned char high = taken == 1 ? lead.high : 0xBF;
+            if (next < low || next > high)
+                break;
+            ++taken;
+        }
+        if (lead.byteCount != 0 && taken == lead.byteCount)
+            valid.append(text, at, taken);
+        else
+            valid += "\xEF\xBF\xBD"; // U+FFFD for the whole broken run
+        at += taken;
+    }
+    return valid;
+}
+
 std::string csvField(const std::string& text)
 {
     if (text.find_first_of(",\"\r\n") == std::string::npos)

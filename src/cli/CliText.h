@@ -14,6 +14,11 @@ std::string clockText(const ClockTime& time);
 /// The clock time of a timeline position at the project's rate.
 std::string clockTextAt(const ConformProject& project, SamplePos position);
 
+/// `text` as valid UTF-8: each maximal run of bytes that can't begin or continue a character
+/// (a Latin-1 name from an old card, a cut sequence) becomes U+FFFD. Everything the command
+/// line prints passes through here, so a file name can't make JSON, CSV or text invalid.
+std::string validUtf8(const std::string& text);
+
 /// One CSV field: quoted when it holds a comma, a quote or a line break, quotes doubled.
 std::string csvField(const std::string& text);
 

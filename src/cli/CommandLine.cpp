@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/CliText.h"
 #include "cli/ExitStatus.h"
 #include "cli/PlanCommand.h"
 #include "cli/SummaryCommand.h"
@@ -134,7 +135,7 @@ int conformCommand(const Choices& choices, ConformEnvironment environment, bool 
     const JobResult result = runner.conform(
         {choices.projects.front(), choices.outputs, choices.options(), choices.force});
     if (result.status != Success)
-        err << "tabrix: " << result.message << "\n";
+        err << "tabrix: " << validUtf8(result.message) << "\n";
     return result.status;
 }
 

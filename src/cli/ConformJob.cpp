@@ -87,8 +87,10 @@ JobResult ConformRunner::conform(const ConformJob& job)
     if (environment.noteStream != nullptr)
         for (const SkippedFile& skipped : project->skippedFiles())
             *environment.noteStream
-                << "tabrix: " << (environment.namePrefix ? job.projectFolder + ": " : "")
-                << "skipped: " << skipped.fileName << ": " << rejectionText(skipped.rejection)
+                << validUtf8("tabrix: " +
+                             (environment.namePrefix ? job.projectFolder + ": " : std::string()) +
+                             "skipped: " + skipped.fileName + ": " +
+                             rejectionText(skipped.rejection))
                 << "\n";
     if (!loaded) {
         return {NotConformable, notConformableText(*project)};
@@ -127,7 +129,7 @@ JobResult ConformRunner::runPrepared(ConformProject& project, const ConformJob& 
         finished.store(true);
     });
 
-    ProgressMeter meter(environment.progress, projectName(job.projectFolder));
+    ProgressMeter meter(environment.progress, validUtf8(projectName(job.projectFolder)));
     const Clock::time_point started = Clock::now();
     const auto elapsedSeconds = [&] {
         return std::chrono::duration<double>(Clock::now() - started).count();
@@ -209,7 +211,7 @@ int conformBatch(const std::vector<std::string>& projectFolders, const std::stri
         results.emplace_back(folder, std::move(result));
     }
     for (const auto& [folder, result] : results)
-        out << result.status << " " << folder << ": " << result.message << "\n";
+        out << result.status << " " << validUtf8(folder + ": " + result.message) << "\n";
     return worst;
 }
 

@@ -17,7 +17,8 @@ namespace {
 
 std::string takeName(const TimelineSegment& segment)
 {
-    return utf8FromPath(segment.take->lead().path().filename()); // a family by its first file
+    // A family by its first file.
+    return validUtf8(utf8FromPath(segment.take->lead().path().filename()));
 }
 
 using TableRow = std::array<std::string, 5>;
@@ -91,10 +92,10 @@ int planCommand(const std::string& projectFolder, bool csv, std::ostream& out, s
 {
     const auto project = std::make_unique<ConformProject>();
     const bool loaded = project->load(projectFolder);
-    out << (csv ? planCsv(*project) : planTable(*project));
+    out << validUtf8(csv ? planCsv(*project) : planTable(*project)); // scene names too
     if (loaded)
         return Success;
-    err << "tabrix: " << notConformableText(*project) << "\n";
+    err << "tabrix: " << validUtf8(notConformableText(*project)) << "\n";
     return NotConformable;
 }
 

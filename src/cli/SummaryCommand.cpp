@@ -20,9 +20,9 @@ nlohmann::ordered_json takeJson(const TakeSource& source)
     const std::optional<std::string> recorded = recordedText(take);
     nlohmann::ordered_json files = nlohmann::ordered_json::array();
     for (const Take* member : source.members())
-        files.push_back(utf8FromPath(member->path().filename()));
+        files.push_back(validUtf8(utf8FromPath(member->path().filename())));
     return {
-        {"file", utf8FromPath(take.path().filename())},
+        {"file", validUtf8(utf8FromPath(take.path().filename()))},
         {"timeReference", take.timeReference()},
         {"frames", source.frameCount()},
         {"channels", source.tracks().size()},
@@ -49,7 +49,7 @@ std::string summaryText(const ConformProject& project, const ProjectSummary& sum
         text += tracksText(project) + "\n";
     for (const SkippedFile& skipped : project.skippedFiles())
         text += "skipped: " + skipped.fileName + ": " + rejectionText(skipped.rejection) + "\n";
-    return text;
+    return validUtf8(text);
 }
 
 nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
@@ -63,10 +63,11 @@ nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
         takes.push_back(takeJson(*source));
     nlohmann::ordered_json tracks = nlohmann::ordered_json::array();
     for (const ProjectTrack& track : project.tracks())
-        tracks.push_back({{"key", track.key}, {"name", track.name}});
+        tracks.push_back({{"key", track.key}, {"name", validUtf8(track.name)}});
     nlohmann::ordered_json skipped = nlohmann::ordered_json::array();
     for (const SkippedFile& file : project.skippedFiles())
-        skipped.push_back({{"file", file.fileName}, {"reason", rejectionText(file.rejection)}});
+        skipped.push_back(
+            {{"file", validUtf8(file.fileName)}, {"reason", rejectionText(file.rejection)}});
     const std::optional<TimecodeRate>& rate = project.timecodeRate();
     const TakeTimeline* timeline = project.timeline();
     const bool hasTimecode = rate && timeline != nullptr && timeline->first() != nullptr;
@@ -105,12 +106,14 @@ int summaryCommand(const std::string& projectFolder, const OutputOptions& option
     const ProjectSummary summary =
         summariseProject(*project, options.widthChoice, options.channelChoice);
     if (json)
-        out << summaryJson(*project, loaded, summary).dump(2) << "\n";
+        out << summaryJson(*project, loaded, summary)
+                   .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+            << "\n";
     else
         out << summaryText(*project, summary);
     if (loaded)
         return Success;
-    err << "tabrix: " << notConformableText(*project) << "\n";
+    err << "tabrix: " << validUtf8(notConformableText(*project)) << "\n";
     return NotConformable;
 }
 

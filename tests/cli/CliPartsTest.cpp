@@ -33,6 +33,30 @@ TEST(CliText, QuotesCsvFieldsOnlyWhenTheyNeedIt)
         EXPECT_EQ(csvField(c.text), c.expected) << c.text;
 }
 
+TEST(CliText, ReplacesEachBrokenRunOfBytesWithOneReplacementCharacter)
+{
+    const std::string fffd = "\xEF\xBF\xBD";
+    struct Case {
+        std::string text, expected;
+    };
+    const Case cases[] = {
+        {"Take 1.wav", "Take 1.wav"},
+        {"Sc\xC3\xA8ne \xE5\x9C\xBA \xF0\x9F\x8E\x99.wav",
+         "Sc\xC3\xA8ne \xE5\x9C\xBA \xF0\x9F\x8E\x99.wav"},
+        {"Sz\xE9ne.wav", "Sz" + fffd + "ne.wav"},  // Latin-1
+        {"\xE9\xE8", fffd + fffd},                  // each stray byte
+        {"a\xE5\x9C", "a" + fffd},                  // a character cut off at the end
+        {"\xE5\x9C.wav", fffd + ".wav"},            // ... or in the middle
+        {"\xC0\xAF", fffd + fffd},                  // an overlong '/'
+        {"\xED\xA0\x80", fffd + fffd + fffd},      // a surrogate
+        {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd}, // past U+10FFFF
+        {"\xF0\x9F\x8E", fffd},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(validUtf8(c.text), c.expected) << c.text;
+}
+
 TEST(CliText, FormatsDurationsAndProjectNames)
 {
     EXPECT_EQ(durationText(0.0), "0:00");

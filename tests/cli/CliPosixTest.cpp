@@ -4,11 +4,13 @@
 
 #include "audio/BwfFile.h"
 #include "audio/ByteOrder.h"
+#include "cli/CliText.h"
 #include "cli/CommandLine.h"
 #include "cli/Platform.h"
 #include "project/ConformProject.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -95,6 +97,41 @@ TEST(CommandLineSignalsPosix, SignalStopsTheRunAndLeavesAValidShorterFile)
         ASSERT_TRUE(written.parse());
         EXPECT_EQ(written.dataSize(), fileBytes - 1024);
     }
+}
+
+// Names from an old card in Latin-1 are no valid UTF-8; a file system other than Windows keeps
+// their bytes. Every output form prints them with U+FFFD where the bytes break.
+TEST(CommandLineNamesPosix, NamesThatAreNotUtf8PrintAsValidUtf8)
+{
+    TempDir dir;
+    const std::string project =
+        writeProject(dir.path() / "P", {rampTake("Sz\xE9ne.wav", 0, 100, 1, "10:00:00")});
+    writeFile(dir.path() / "P" / "Audio Files" / "Caf\xE9.wav", Bytes{'n', 'o'});
+    const std::string take = "Sz\xEF\xBF\xBDne.wav", skipped = "Caf\xEF\xBF\xBD.wav";
+
+    ProgramRun run = runTabrix({"summary", project, "--json"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json summary = nlohmann::json::parse(run.out); // throws on invalid UTF-8
+    EXPECT_EQ(summary["takes"][0]["file"], take);
+    EXPECT_EQ(summary["skipped"][0]["file"], skipped);
+
+    const std::pair<std::vector<std::string>, std::string> texts[] = {
+        {{"summary", project}, "skipped: " + skipped + ": "},
+        {{"plan", project}, take},
+        {{"plan", project, "--csv"}, "\n" + take + ",0,100,"},
+    };
+    for (const auto& [args, part] : texts) {
+        SCOPED_TRACE(args.back());
+        run = runTabrix(args, dir.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(part), std::string::npos) << run.out;
+        EXPECT_EQ(validUtf8(run.out), run.out);
+    }
+    // The notes of a conform, and the result lines of a batch.
+    run = runTabrix({"conform", project, "--out-dir", utf8FromPath(dir.path())}, dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("skipped: " + skipped), std::string::npos) << run.err;
+    EXPECT_EQ(validUtf8(run.err), run.err);
 }
 
 TEST(CommandLineFailuresPosix, AFailedWriteEndsWithStatus1AndItsReason)
