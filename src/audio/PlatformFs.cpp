@@ -1,5 +1,6 @@
 #include "audio/PlatformFs.h"
 
+#include <cerrno>
 #include <system_error>
 
 #ifdef _WIN32
@@ -36,6 +37,32 @@ std::wstring fullPathOf(const std::wstring& path)
         return {};
     full.resize(writtenChars);
     return full;
+}
+
+// The errno value the window and the command line word for a Windows error of a listing.
+int errnoOf(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return EACCES;
+    case ERROR_DIRECTORY:
+        return ENOTDIR;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return ENOMEM;
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+        return ENODEV;
+    default:
+        return EIO;
+    }
 }
 
 std::string utf8Of(const wchar_t* text)
@@ -93,29 +120,43 @@ std::filesystem::path longPath(const std::filesystem::path& path)
     return L"\\\\?\\" + full;
 }
 
-std::vector<FolderEntry> listFolder(const std::filesystem::path& folder)
+FolderListing listFolder(const std::filesystem::path& folder,
+                         const std::function<bool()>& stopRequested)
 {
-    std::vector<FolderEntry> entries;
     std::wstring pattern = longPath(folder).native();
     if (pattern.empty())
-        return entries;
+        return {{}, ListingEnd::Failed, ENOENT};
     if (pattern.back() != L'\\')
         pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return entries;
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // A drive's root lists no "." entry, so an empty one finds nothing at all.
+        if (error == ERROR_FILE_NOT_FOUND && isFolder(folder))
+            return {};
+        return {{}, ListingEnd::Failed, errnoOf(error)};
+    }
+    FolderListing listing;
     do {
+        if (stopRequested && stopRequested()) {
+            FindClose(search);
+            return {{}, ListingEnd::Stopped, 0};
+        }
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..")
             continue;
         const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const bool isDevice = (found.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
-        entries.push_back({utf8Of(found.cFileName), isFolder, !isFolder && !isDevice});
+        listing.entries.push_back({utf8Of(found.cFileName), isFolder, !isFolder && !isDevice});
     } while (FindNextFileW(search, &found));
+    // Only "no more files" ends a listing; anything else broke it off.
+    const DWORD error = GetLastError();
     FindClose(search);
-    return entries;
+    if (error != ERROR_NO_MORE_FILES)
+        return {{}, ListingEnd::Failed, errnoOf(error)};
+    return listing;
 }
 
 bool isFolder(const std::filesystem::path& path)
@@ -182,19 +223,26 @@ std::filesystem::path longPath(const std::filesystem::path& path)
     return path;
 }
 
-std::vector<FolderEntry> listFolder(const std::filesystem::path& folder)
+FolderListing listFolder(const std::filesystem::path& folder,
+                         const std::function<bool()>& stopRequested)
 {
-    std::vector<FolderEntry> entries;
+    FolderListing listing;
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error)) {
+        if (stopRequested && stopRequested())
+            return {{}, ListingEnd::Stopped, 0};
         std::error_code typeError;
         const bool isFolder = it->is_directory(typeError);
         const bool isRegularFile = it->is_regular_file(typeError);
         const std::u8string name = it->path().filename().u8string();
-        entries.push_back({std::string(name.begin(), name.end()), isFolder, isRegularFile});
+        listing.entries.push_back({std::string(name.begin(), name.end()), isFolder, isRegularFile});
     }
-    return entries;
+    // The iterator ends the same way at the last entry and at a failed read: only the error
+    // tells a listing cut short from a complete one.
+    if (error)
+        return {{}, ListingEnd::Failed, error.value() != 0 ? error.value() : EIO};
+    return listing;
 }
 
 bool isFolder(const std::filesystem::path& path)

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,9 +23,25 @@ struct FolderEntry {
     bool isRegularFile = false; ///< a plain file (or a link to one): no pipe, device or socket
 };
 
-/// The entries of `folder` except "." and "..", in the order the system gives them; empty when
-/// the folder can't be read.
-std::vector<FolderEntry> listFolder(const std::filesystem::path& folder);
+/// How a folder listing ended.
+enum class ListingEnd : std::uint8_t {
+    Complete,
+    Failed,  ///< the folder could not be opened, or the system failed partway through it
+    Stopped, ///< the caller asked to stop
+};
+
+/// A folder's entries, all of them or none.
+struct FolderListing {
+    std::vector<FolderEntry> entries; ///< empty unless Complete
+    ListingEnd end = ListingEnd::Complete;
+    int systemError = 0; ///< Failed: the system's reason as an errno value
+};
+
+/// The entries of `folder` except "." and "..", in the order the system gives them. A listing
+/// that can't start or breaks off partway (a card reader failing) is Failed, never taken as
+/// complete. `stopRequested`, when given, is asked before each entry; true ends it as Stopped.
+FolderListing listFolder(const std::filesystem::path& folder,
+                         const std::function<bool()>& stopRequested = {});
 
 /// True when `path` names an existing folder (or a link to one).
 bool isFolder(const std::filesystem::path& path);

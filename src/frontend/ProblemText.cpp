@@ -46,6 +46,8 @@ std::string failureText(const RunFailure& failure)
 {
     switch (failure.kind) {
     case FailureKind::None: return std::string();
+    case FailureKind::ListFolder:
+        return withReason("cannot list the folder " + failure.fileName, failure.systemError);
     case FailureKind::CreateOutput:
         return withReason("cannot create " + failure.fileName, failure.systemError);
     case FailureKind::WriteOutput:

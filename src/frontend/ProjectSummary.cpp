@@ -1,6 +1,5 @@
 #include "frontend/ProjectSummary.h"
 
-#include "audio/PlatformFs.h"
 #include "audio/TakeList.h"
 #include "frontend/ProblemText.h"
 
@@ -149,12 +148,10 @@ std::string rateText(std::uint32_t rateHz)
 
 namespace {
 
-// Why a folder without takes has none: it can't be read, or what was wrong with its files.
+// Why a folder listed in full has no takes: what was wrong with its files.
 std::string noTakesText(const ConformProject& project)
 {
     const std::string folder = utf8FromPath(project.takeFolder());
-    if (!project.takeFolder().empty() && !platform::isFolder(project.takeFolder()))
-        return "The folder " + folder + " can't be read.";
     const std::vector<SkippedFile>& skipped = project.skippedFiles();
     if (skipped.empty())
         return "No takes found in " + folder + ".";
@@ -223,6 +220,12 @@ std::vector<const Take*> oddRateTakes(const ConformProject& project)
 std::string projectRefusalText(const ConformProject& project)
 {
     const std::string folder = utf8FromPath(project.takeFolder());
+    // A listing broken off partway loads nothing: half a folder is not the project.
+    const RunFailure& failure = project.lastFailure();
+    if (failure.kind == FailureKind::ListFolder)
+        return "The folder " + failure.fileName + " can't be read" +
+               (failure.systemError != 0 ? ": " + systemErrorText(failure.systemError) : "") +
+               ".";
     if (project.takes().count() == 0)
         return noTakesText(project);
     if (project.rateMismatch())

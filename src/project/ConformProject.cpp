@@ -39,25 +39,25 @@ struct ListedName {
 // The non-directory "*.wav" entries, in a repeatable order: byte order with ASCII letters
 // folded (the order only decides among takes recorded at the same second). Only regular files
 // (or links to them) may be opened: opening a pipe or a device blocks or reads endlessly.
-std::vector<ListedName> listTakeNames(const std::filesystem::path& audioFolder)
+std::vector<ListedName> takeNamesOf(std::vector<platform::FolderEntry>& entries)
 {
     std::vector<ListedName> names;
-    for (platform::FolderEntry& entry : platform::listFolder(audioFolder))
+    for (platform::FolderEntry& entry : entries)
         if (!entry.isFolder && isWavName(entry.name))
             names.push_back({foldAscii(entry.name), std::move(entry.name), entry.isRegularFile});
     std::stable_sort(names.begin(), names.end());
     return names;
 }
 
+} // namespace
+
 // A project keeps its takes in "Audio Files"; a recorder's card or a copied day folder holds
 // them directly.
-std::filesystem::path takeFolderOf(const std::filesystem::path& projectFolder)
+std::filesystem::path ConformProject::takeFolderOf(const std::filesystem::path& projectFolder)
 {
     const std::filesystem::path audioFiles = projectFolder / "Audio Files";
     return platform::isFolder(audioFiles) ? audioFiles : projectFolder;
 }
-
-} // namespace
 
 ConformProject::ConformProject()
 {
@@ -72,7 +72,8 @@ ConformProject::~ConformProject()
     takeList.clear();
 }
 
-bool ConformProject::load(const std::string& projectFolder)
+bool ConformProject::load(const std::string& projectFolder,
+                          const std::function<bool()>& stopRequested)
 {
     takeTimeline.reset();
     takeSources.clear();
@@ -80,8 +81,12 @@ bool ConformProject::load(const std::string& projectFolder)
     projectTimecode.reset();
     takeList.clear();
     renderState.resetRender(); // it may point into the released timeline
+    failure = {};
     takeFolderPath = takeFolderOf(pathFromUtf8(projectFolder));
-    scanAudioFiles(takeFolderPath);
+    if (!scanAudioFiles(takeFolderPath, stopRequested)) {
+        forgetTakes(); // part of a folder is not the project: nothing is conformed from it
+        return false;
+    }
     if (takeList.count() == 0)
         return false;
     takeSources = groupTakes(takeList);
@@ -99,14 +104,28 @@ bool ConformProject::load(const std::string& projectFolder)
     return !mismatchedRates;
 }
 
-void ConformProject::scanAudioFiles(const std::filesystem::path& audioFolder)
+void ConformProject::forgetTakes()
 {
     takeList.clear();
     skipped.clear();
     mismatchedRates = false;
     projectRate = 0; // a folder without takes has no rate, not the previous folder's
+}
+
+// False when the listing failed (noted) or a stop was asked for.
+bool ConformProject::scanAudioFiles(const std::filesystem::path& audioFolder,
+                                    const std::function<bool()>& stopRequested)
+{
+    forgetTakes();
+    platform::FolderListing listing = platform::listFolder(audioFolder, stopRequested);
+    if (listing.end == platform::ListingEnd::Failed)
+        failure = {FailureKind::ListFolder, utf8FromPath(audioFolder), listing.systemError};
+    if (listing.end != platform::ListingEnd::Complete)
+        return false;
     bool first = true;
-    for (const ListedName& listed : listTakeNames(audioFolder)) {
+    for (const ListedName& listed : takeNamesOf(listing.entries)) {
+        if (stopRequested && stopRequested())
+            return false;
         if (!listed.regular) {
             skipped.push_back({listed.name, {TakeProblem::NotRegularFile, 0}});
             continue;
@@ -124,6 +143,7 @@ void ConformProject::scanAudioFiles(const std::filesystem::path& audioFolder)
         first = false;
         takeList.insertSorted(std::move(take));
     }
+    return true;
 }
 
 // A track's name is the last one given to its key in take-list order, oldest recording

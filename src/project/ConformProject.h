@@ -26,9 +26,10 @@ struct SkippedFile {
     TakeRejection rejection;
 };
 
-/// What stopped the last conform (or the output preparation before it).
+/// What stopped the last conform (or the output preparation or load before it).
 enum class FailureKind : std::uint8_t {
     None,
+    ListFolder,   ///< the take folder could not be listed to its end (`fileName`: its path)
     CreateOutput, ///< an output file could not be created
     WriteOutput,  ///< writing, flushing or closing an output failed
     ReadTake,     ///< a take could not be opened or read during the run
@@ -37,7 +38,7 @@ enum class FailureKind : std::uint8_t {
 
 struct RunFailure {
     FailureKind kind = FailureKind::None;
-    std::string fileName;  ///< UTF-8 name (no folder) of the file concerned
+    std::string fileName;  ///< UTF-8 name (no folder) of the file concerned; a folder's path
     int systemError = 0;   ///< the system's error number, 0 when it gave none
 };
 
@@ -68,8 +69,13 @@ public:
     /// Scans `projectFolder` (UTF-8) / "Audio Files" for takes, or `projectFolder` itself when
     /// it has no such subfolder, and builds the timeline. True when at least one take was
     /// found and all share one sample rate; with mixed rates the timeline is still built but
-    /// the result is false.
-    bool load(const std::string& projectFolder);
+    /// the result is false. A listing the system breaks off loads nothing (`lastFailure` says
+    /// ListFolder). `stopRequested`, when given, is asked before each listed entry and each
+    /// take read; true ends the load with nothing loaded and the result false.
+    bool load(const std::string& projectFolder, const std::function<bool()>& stopRequested = {});
+    /// The folder `load` lists for takes: `projectFolder` / "Audio Files" when that is a
+    /// folder, else `projectFolder` itself.
+    static std::filesystem::path takeFolderOf(const std::filesystem::path& projectFolder);
     /// Output width (true: 24 bit, else 16) and channel mode (0-6; any other value: Stereo).
     void setOutputOptions(bool bits24, int channelMode);
     /// Output width (16 bit, 24 bit or 32-bit float) and channel mode (0-6; any other value:
@@ -111,8 +117,8 @@ public:
     /// The folder the last load listed for takes ("Audio Files" or the chosen folder itself);
     /// empty before any load.
     const std::filesystem::path& takeFolder() const noexcept { return takeFolderPath; }
-    /// Why the last `prepareOutput`, `prepareDualMonoOutput` or `run` failed; kind None after
-    /// a success.
+    /// Why the last `load`, `prepareOutput`, `prepareDualMonoOutput` or `run` failed; kind
+    /// None after a success.
     const RunFailure& lastFailure() const noexcept { return failure; }
     /// The timeline; none before a load that found takes.
     const TakeTimeline* timeline() const noexcept { return takeTimeline.get(); }
@@ -157,7 +163,9 @@ private:
     void noteWriteFailure(const BwfFile& failed, int systemError);
     [[nodiscard]] bool updateOutputHeaders();
     void closeOutputFiles();
-    void scanAudioFiles(const std::filesystem::path& audioFolder);
+    [[nodiscard]] bool scanAudioFiles(const std::filesystem::path& audioFolder,
+                                      const std::function<bool()>& stopRequested);
+    void forgetTakes();
     void collectTracks();
     void releaseOutputs();
     std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint16_t channels);

@@ -215,7 +215,7 @@ TEST(ProjectRefusal, SaysWhyAFolderCannotBeConformed)
         {"p/Audio Files",
          "No takes found in " + utf8FromPath(dir.path() / "p" / "Audio Files") + "."},
         {"nothing here", "The folder " + utf8FromPath(dir.path() / "nothing here") +
-                             " can't be read."},
+                             " can't be read: " + systemErrorText(ENOENT) + "."},
         // The odd take is named: the rate most takes share is the one to keep.
         {"mixed", "200000.wav at 48 kHz, 2 takes at 44.1 kHz: sample rates can't be mixed. Move "
                   "the takes that aren't at 44.1 kHz out of the folder to conform it."},

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -38,7 +39,9 @@ TEST(FolderListing, GivesUnicodeNamesExactlyAndMarksSubfolders)
         writeFile(platform::longPath(folder / pathFromUtf8(accented + ".wav")), {1});
         writeFile(platform::longPath(folder / pathFromUtf8(cjk + ".WAV")), {2});
         std::filesystem::create_directory(platform::longPath(folder / pathFromUtf8(cjk)));
-        std::vector<platform::FolderEntry> entries = platform::listFolder(folder);
+        platform::FolderListing listing = platform::listFolder(folder);
+        EXPECT_EQ(listing.end, platform::ListingEnd::Complete);
+        std::vector<platform::FolderEntry>& entries = listing.entries;
         std::sort(entries.begin(), entries.end(),
                   [](const auto& a, const auto& b) { return a.name < b.name; });
         std::vector<std::tuple<std::string, bool, bool>> seen; // name, folder, regular file
@@ -49,7 +52,17 @@ TEST(FolderListing, GivesUnicodeNamesExactlyAndMarksSubfolders)
             {accented + ".wav", false, true}, {cjk, true, false}, {cjk + ".WAV", false, true}};
         EXPECT_EQ(seen, expected);
     }
-    EXPECT_TRUE(platform::listFolder(dir.path() / "missing").empty());
+    // A folder that can't be listed is a failure with the system's reason, not an empty one.
+    const platform::FolderListing missing = platform::listFolder(dir.path() / "missing");
+    EXPECT_EQ(missing.end, platform::ListingEnd::Failed);
+    EXPECT_EQ(missing.systemError, ENOENT);
+    EXPECT_TRUE(missing.entries.empty());
+    int asked = 0; // a stop asked for before the third entry ends the listing there
+    const platform::FolderListing stopped =
+        platform::listFolder(dir.path(), [&] { return ++asked == 3; });
+    EXPECT_EQ(stopped.end, platform::ListingEnd::Stopped);
+    EXPECT_EQ(asked, 3);
+    EXPECT_TRUE(stopped.entries.empty());
 }
 
 TEST(FolderChecks, SeeFoldersAndRemoveFilesPast260Characters)
@@ -63,7 +76,9 @@ TEST(FolderChecks, SeeFoldersAndRemoveFilesPast260Characters)
         EXPECT_EQ(platform::isFolder(c.path), c.isFolder) << c.path;
     EXPECT_TRUE(platform::removeFile(file));
     EXPECT_FALSE(platform::removeFile(file)) << "already gone";
-    EXPECT_TRUE(platform::listFolder(deep).empty());
+    const platform::FolderListing emptied = platform::listFolder(deep);
+    EXPECT_EQ(emptied.end, platform::ListingEnd::Complete);
+    EXPECT_TRUE(emptied.entries.empty());
 }
 
 TEST(FileIdentity, SameFileHoweverSpeltAndOnlyThat)

@@ -1,5 +1,6 @@
 #include "project/ConformProject.h"
 
+#include "ListingFault.h"
 #include "RiffBuilder.h"
 #include "TempDir.h"
 
@@ -10,6 +11,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace tabrix {
@@ -43,6 +45,29 @@ TEST(ProjectLoadingPosix, PipesAndSocketsNamedWavAreSkippedUnopened)
     ASSERT_EQ(project.skippedFiles().size(), 2u);
     for (const SkippedFile& skipped : project.skippedFiles())
         EXPECT_EQ(skipped.rejection.problem, TakeProblem::NotRegularFile) << skipped.fileName;
+}
+
+// A card reader that fails partway through the take folder: the takes listed before the fault
+// are not the project, so nothing is loaded and the failure names the folder and the reason.
+TEST(ProjectLoadingPosix, AListingBrokenOffPartwayLoadsNothing)
+{
+    TempDir dir;
+    for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"})
+        dir.write(std::string("P/Audio Files/") + name,
+                  takeBytes({.channels = 2, .bits = 16, .data = constantFrames(2, 16, 10, 0)}));
+    ConformProject project;
+    ASSERT_TRUE(project.load(utf8FromPath(dir.path() / "P")));
+    failNextListing(2 + 2, EIO); // ".", ".." and two takes
+    EXPECT_FALSE(project.load(utf8FromPath(dir.path() / "P")));
+    EXPECT_EQ(project.takes().count(), 0u);
+    EXPECT_TRUE(project.skippedFiles().empty());
+    EXPECT_EQ(project.timeline(), nullptr);
+    const RunFailure& failure = project.lastFailure();
+    EXPECT_EQ(failure.kind, FailureKind::ListFolder);
+    EXPECT_EQ(failure.fileName, utf8FromPath(dir.path() / "P" / "Audio Files"));
+    EXPECT_EQ(failure.systemError, EIO);
+    EXPECT_TRUE(project.load(utf8FromPath(dir.path() / "P"))) << "the next listing is whole";
+    EXPECT_EQ(project.lastFailure().kind, FailureKind::None);
 }
 
 } // namespace
