@@ -32,7 +32,8 @@ constexpr const char* footer = R"(Exit status:
   1    the conform failed (the reason is on standard error)
   2    usage error, or the outputs were refused before anything was written
   3    the project can't be conformed (no usable takes, mixed sample rates)
-  130  cancelled by SIGINT (Ctrl-C) or SIGTERM; the shorter file is finalised
+  130  cancelled by SIGINT (Ctrl-C), SIGTERM or SIGHUP (a closed terminal), also
+       while the project is read; a conform's shorter file is finalised
   In batch mode, the highest status of any project.
 
 Examples:
@@ -194,9 +195,10 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
         return app.exit(error, out, err) == 0 ? Success : Refused;
     }
     if (summary->parsed())
-        return summaryCommand(choices.projects.front(), choices.options(), choices.json, out, err);
+        return summaryCommand(choices.projects.front(), choices.options(), choices.json, out, err,
+                              environment.cancelled);
     if (plan->parsed())
-        return planCommand(choices.projects.front(), choices.csv, out, err);
+        return planCommand(choices.projects.front(), choices.csv, out, err, environment.cancelled);
     return conformCommand(choices, std::move(environment), errIsTerminal, out, err);
 }
 

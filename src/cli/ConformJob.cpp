@@ -83,7 +83,10 @@ JobResult ConformRunner::conform(const ConformJob& job)
         return {Cancelled, "cancelled before it started."};
     // The project holds the render buffers; they don't belong on the stack.
     const auto project = std::make_unique<ConformProject>();
-    const bool loaded = project->load(job.projectFolder);
+    // Polled for each listed file and take read: a slow card is no reason to wait.
+    const bool loaded = project->load(job.projectFolder, [this] { return cancelled(); });
+    if (cancelled())
+        return {Cancelled, "cancelled while loading the project; nothing was written."};
     if (environment.noteStream != nullptr)
         for (const SkippedFile& skipped : project->skippedFiles())
             *environment.noteStream

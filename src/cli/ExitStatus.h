@@ -9,7 +9,8 @@ enum ExitStatus : int {
     RunFailed = 1,      ///< the conform started or tried to create its output and failed
     Refused = 2,        ///< a usage error, or the outputs were refused before anything was written
     NotConformable = 3, ///< the project has no usable takes or mixes sample rates
-    Cancelled = 130,    ///< stopped by SIGINT or SIGTERM (Ctrl-C or Ctrl-Break on Windows)
+    Cancelled = 130,    ///< stopped by SIGINT, SIGTERM or SIGHUP (Windows: Ctrl-C, Ctrl-Break,
+                        ///< closing the console)
 };
 
 } // namespace tabrix::cli

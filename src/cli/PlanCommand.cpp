@@ -88,10 +88,15 @@ std::string planTable(const ConformProject& project)
     return text;
 }
 
-int planCommand(const std::string& projectFolder, bool csv, std::ostream& out, std::ostream& err)
+int planCommand(const std::string& projectFolder, bool csv, std::ostream& out, std::ostream& err,
+                const std::function<bool()>& cancelled)
 {
     const auto project = std::make_unique<ConformProject>();
-    const bool loaded = project->load(projectFolder);
+    const bool loaded = project->load(projectFolder, cancelled);
+    if (cancelled && cancelled()) {
+        err << "tabrix: cancelled.\n";
+        return Cancelled;
+    }
     out << validUtf8(csv ? planCsv(*project) : planTable(*project)); // scene names too
     if (loaded)
         return Success;

@@ -1,6 +1,7 @@
 #pragma once
 #include "project/ConformProject.h"
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -17,7 +18,9 @@ std::string planTable(const ConformProject& project);
 
 /// `tabrix plan`: loads `projectFolder` and prints its timeline. Returns Success, or
 /// NotConformable (with the reason on `err`) when the project can't be conformed; a timeline
-/// that exists (mixed rates) is still printed.
-int planCommand(const std::string& projectFolder, bool csv, std::ostream& out, std::ostream& err);
+/// that exists (mixed rates) is still printed. Once `cancelled` answers true (it is polled
+/// through the load) nothing is printed and the result is Cancelled.
+int planCommand(const std::string& projectFolder, bool csv, std::ostream& out, std::ostream& err,
+                const std::function<bool()>& cancelled = {});
 
 } // namespace tabrix::cli

@@ -21,17 +21,26 @@ std::atomic<bool> signalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 #ifdef _WIN32
+// About what the system allows a console process after a close, logoff or shutdown event
+// before it ends the process itself.
+constexpr DWORD holdMilliseconds = 5000;
+
+// Runs on a thread of its own. While it holds, the main thread cancels, finalises the output
+// and exits with status 130, which ends this thread too.
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
-    switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-    case CTRL_CLOSE_EVENT:
+    switch (consoleEventAction(event)) {
+    case ConsoleEventAction::PassOn:
+        return FALSE;
+    case ConsoleEventAction::Cancel:
         signalled.store(true);
         return TRUE;
-    default:
-        return FALSE;
+    case ConsoleEventAction::CancelAndHold:
+        signalled.store(true);
+        Sleep(holdMilliseconds);
+        return TRUE;
     }
+    return FALSE;
 }
 #else
 extern "C" void onSignal(int)
@@ -51,10 +60,28 @@ void installCancelHandlers()
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART; // the run's reads and writes carry on to the next block
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal sends SIGHUP: stopping as for Ctrl-C keeps the output's final header.
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signalNumber, &action, nullptr);
 #endif
 }
+
+#ifdef _WIN32
+ConsoleEventAction consoleEventAction(unsigned long event) noexcept
+{
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        return ConsoleEventAction::Cancel;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        return ConsoleEventAction::CancelAndHold;
+    default:
+        return ConsoleEventAction::PassOn;
+    }
+}
+#endif
 
 bool cancelSignalled() noexcept
 {

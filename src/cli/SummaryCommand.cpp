@@ -98,11 +98,15 @@ nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
 }
 
 int summaryCommand(const std::string& projectFolder, const OutputOptions& options, bool json,
-                   std::ostream& out, std::ostream& err)
+                   std::ostream& out, std::ostream& err, const std::function<bool()>& cancelled)
 {
     // The project holds the render buffers; they don't belong on the stack.
     const auto project = std::make_unique<ConformProject>();
-    const bool loaded = project->load(projectFolder);
+    const bool loaded = project->load(projectFolder, cancelled);
+    if (cancelled && cancelled()) {
+        err << "tabrix: cancelled.\n";
+        return Cancelled;
+    }
     const ProjectSummary summary =
         summariseProject(*project, options.widthChoice, options.channelChoice);
     if (json)

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -20,8 +21,10 @@ nlohmann::ordered_json summaryJson(const ConformProject& project, bool loaded,
 
 /// `tabrix summary`: loads `projectFolder` and prints its summary on `out`. Returns Success,
 /// or NotConformable (with the reason on `err`) when the project can't be conformed; the
-/// summary is printed in both cases.
+/// summary is printed in both cases. Once `cancelled` answers true (it is polled through the
+/// load) nothing is printed and the result is Cancelled.
 int summaryCommand(const std::string& projectFolder, const OutputOptions& options, bool json,
-                   std::ostream& out, std::ostream& err);
+                   std::ostream& out, std::ostream& err,
+                   const std::function<bool()>& cancelled = {});
 
 } // namespace tabrix::cli

@@ -4,6 +4,7 @@
 #include "cli/CliText.h"
 #include "cli/ConformJob.h"
 #include "cli/ExitStatus.h"
+#include "cli/Platform.h"
 #include "cli/ProgressMeter.h"
 #include "frontend/ProblemText.h"
 
@@ -11,6 +12,10 @@
 
 #include <cmath>
 #include <sstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace tabrix::cli {
 namespace {
@@ -118,18 +123,43 @@ class ConformRunnerTest : public ::testing::Test {
 // A refusal or an early cancel leaves nothing behind.
 TEST_F(ConformRunnerTest, RefusalAndCancelBeforeTheRunWriteNothing)
 {
-    ConformEnvironment noSpace, cancelled;
+    ConformEnvironment noSpace, cancelled, cancelledWhileLoading;
     noSpace.volumeSpace = [](const std::string&) {
         return std::optional<VolumeSpace>(VolumeSpace{1'000'000, 1000});
     };
     cancelled.cancelled = [] { return true; };
+    // The first poll comes before the load, the next ones for each listed file and take.
+    int polls = 0;
+    cancelledWhileLoading.cancelled = [&] { return ++polls >= 3; };
     const JobResult refused = ConformRunner(noSpace).conform(job("out.wav"));
     EXPECT_EQ(refused.status, Refused);
     EXPECT_EQ(refused.message, "Insufficient space to create file. " + utf8FromPath(dir.path()) +
                                    " needs 1.8 MB but has 1 KB free.");
     EXPECT_EQ(ConformRunner(cancelled).conform(job("out.wav")).status, Cancelled);
+    const JobResult stopped = ConformRunner(cancelledWhileLoading).conform(job("out.wav"));
+    EXPECT_EQ(stopped.status, Cancelled);
+    EXPECT_EQ(stopped.message, "cancelled while loading the project; nothing was written.");
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.wav"));
 }
+
+#ifdef _WIN32
+// The system ends a process as soon as the handler returns from a close, logoff or shutdown
+// event: those must hold it while the command finalises, Ctrl-C and Ctrl-Break must not.
+TEST(ConsoleEvents, CloseLogoffAndShutdownCancelAndHoldTheProcess)
+{
+    struct Case { unsigned long event; ConsoleEventAction action; };
+    const Case cases[] = {
+        {CTRL_C_EVENT, ConsoleEventAction::Cancel},
+        {CTRL_BREAK_EVENT, ConsoleEventAction::Cancel},
+        {CTRL_CLOSE_EVENT, ConsoleEventAction::CancelAndHold},
+        {CTRL_LOGOFF_EVENT, ConsoleEventAction::CancelAndHold},
+        {CTRL_SHUTDOWN_EVENT, ConsoleEventAction::CancelAndHold},
+        {99, ConsoleEventAction::PassOn},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(consoleEventAction(c.event), c.action) << c.event;
+}
+#endif
 
 TEST_F(ConformRunnerTest, ListsSkippedFilesAsNotes)
 {

@@ -1,7 +1,9 @@
 #include "CliSupport.h"
 #include "FileSizeLimit.h"
+#include "ListingFault.h"
 #include "TempDir.h"
 
+#include "frontend/ProblemText.h"
 #include "audio/BwfFile.h"
 #include "audio/ByteOrder.h"
 #include "cli/CliText.h"
@@ -34,21 +36,33 @@ std::uint64_t conformedDataBytes(const std::string& project)
 }
 
 // Runs the command line as the program does, with the program's signal handlers, in a child
-// process (the handlers and their flag last for the life of a process). Returns the exit
-// status, or 128 + the signal that ended the child.
-int runWithSignalHandlers(std::vector<std::string> args, ConformEnvironment environment)
+// process (the handlers and their flag last for the life of a process); what it prints on
+// standard output goes to `printed`. With `signalAtPoll` the child raises `signalNumber` itself
+// when the command asks for the `signalAtPoll`-th time whether to stop. Returns the exit status,
+// or 128 + the signal that ended the child.
+int runWithSignalHandlers(std::vector<std::string> args, ConformEnvironment environment,
+                          const std::filesystem::path& printed = {}, int signalAtPoll = 0,
+                          int signalNumber = 0)
 {
     const pid_t child = fork();
     if (child == 0) {
         installCancelHandlers();
-        environment.cancelled = cancelSignalled;
+        environment.cancelled = [polls = 0, signalAtPoll, signalNumber]() mutable {
+            if (++polls == signalAtPoll)
+                raise(signalNumber);
+            return cancelSignalled();
+        };
         args.insert(args.begin(), "tabrix");
         std::vector<const char*> argv;
         for (const std::string& arg : args)
             argv.push_back(arg.c_str());
         std::ostringstream out, err;
-        _exit(runCommandLine(int(argv.size()), argv.data(), out, err, std::move(environment),
-                             false));
+        const int status = runCommandLine(int(argv.size()), argv.data(), out, err,
+                                          std::move(environment), false);
+        const std::string text = out.str();
+        if (!printed.empty())
+            writeFile(printed, Bytes(text.begin(), text.end()));
+        _exit(status);
     }
     int state = 0;
     if (child < 0 || waitpid(child, &state, 0) != child)
@@ -65,7 +79,7 @@ std::uint64_t sizeOf(const std::filesystem::path& file)
 
 TEST(CommandLineSignalsPosix, SignalStopsTheRunAndLeavesAValidShorterFile)
 {
-    for (const int signalNumber : {SIGINT, SIGTERM}) {
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) { // SIGHUP: the terminal closed
         SCOPED_TRACE(signalNumber);
         TempDir dir;
         const std::string project = writeProject(dir.path() / "P", demoLikeTakes());
@@ -96,6 +110,41 @@ TEST(CommandLineSignalsPosix, SignalStopsTheRunAndLeavesAValidShorterFile)
         BwfFile written(dir.path(), "out.wav");
         ASSERT_TRUE(written.parse());
         EXPECT_EQ(written.dataSize(), fileBytes - 1024);
+    }
+}
+
+// A signal while the project's folder is listed and its takes are read stops every command
+// there, with nothing printed and nothing written.
+TEST(CommandLineSignalsPosix, SignalWhileReadingTheProjectEndsEveryCommandWith130)
+{
+    TempDir dir;
+    const std::string project = writeProject(dir.path() / "P", demoLikeTakes()); // 7 takes
+    const std::string other = writeProject(dir.path() / "Q", demoLikeTakes());
+    const std::string output = utf8FromPath(dir.path() / "out.wav");
+    const std::string batchFolder = utf8FromPath(dir.path() / "batch");
+    std::filesystem::create_directory(pathFromUtf8(batchFolder));
+    const std::vector<std::vector<std::string>> commands = {
+        {"summary", project}, {"summary", project, "--json"}, {"plan", project, "--csv"},
+        {"conform", project, "-o", output}, {"conform", project, other, "--out-dir", batchFolder}};
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const std::vector<std::string>& args : commands) {
+            SCOPED_TRACE(::testing::Message() << signalNumber << " " << args.front() << " "
+                                              << args.back());
+            const auto printed = dir.path() / "printed.txt";
+            // The third poll falls on the second or third of the seven listed takes.
+            EXPECT_EQ(runWithSignalHandlers(args, {}, printed, 3, signalNumber), 130);
+            const Bytes bytes = readFile(printed);
+            const std::vector<std::string> lines = linesOf(std::string(bytes.begin(), bytes.end()));
+            if (args.back() == batchFolder) { // one result line per project
+                ASSERT_EQ(lines.size(), 2u);
+                EXPECT_EQ(lines[0].rfind("130 " + project + ": ", 0), 0u) << lines[0];
+                EXPECT_EQ(lines[1].rfind("130 " + other + ": ", 0), 0u) << lines[1];
+            } else {
+                EXPECT_TRUE(lines.empty()) << lines.size() << " lines";
+            }
+            EXPECT_FALSE(std::filesystem::exists(pathFromUtf8(output)));
+            EXPECT_TRUE(std::filesystem::is_empty(pathFromUtf8(batchFolder)));
+        }
     }
 }
 
@@ -132,6 +181,22 @@ TEST(CommandLineNamesPosix, NamesThatAreNotUtf8PrintAsValidUtf8)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("skipped: " + skipped), std::string::npos) << run.err;
     EXPECT_EQ(validUtf8(run.err), run.err);
+}
+
+// A take folder the system fails to list to its end is no project: status 3 with the folder
+// and the system's reason, and nothing written.
+TEST(CommandLineFailuresPosix, AListingBrokenOffPartwayConformsNothing)
+{
+    TempDir dir;
+    const std::string project = writeProject(dir.path() / "P", demoLikeTakes());
+    const std::string output = utf8FromPath(dir.path() / "out.wav");
+    const char* argv[] = {"tabrix", "conform", project.c_str(), "-o", output.c_str()};
+    std::ostringstream out, err;
+    failNextListing(2 + 3, EIO); // ".", ".." and three takes
+    EXPECT_EQ(runCommandLine(5, argv, out, err, {}, false), 3);
+    EXPECT_EQ(err.str(), "tabrix: The folder " + utf8FromPath(dir.path() / "P" / "Audio Files") +
+                             " can't be read: " + systemErrorText(EIO) + ".\n");
+    EXPECT_FALSE(std::filesystem::exists(pathFromUtf8(output)));
 }
 
 TEST(CommandLineFailuresPosix, AFailedWriteEndsWithStatus1AndItsReason)
