@@ -192,11 +192,21 @@ int conformBatch(const std::vector<std::string>& projectFolders, const std::stri
 {
     std::vector<std::pair<std::string, JobResult>> results;
     std::vector<std::pair<std::string, std::string>> claimed; // output, project that writes it
+    // An output in any project's take folder would be read as a take of that project by every
+    // later load, so it is refused whichever project of the batch it belongs to.
+    std::vector<std::filesystem::path> takeFolders;
+    for (const std::string& folder : projectFolders)
+        takeFolders.push_back(ConformProject::takeFolderOf(pathFromUtf8(folder)));
     int worst = Success;
     for (const std::string& folder : projectFolders) {
         const ConformJob job{folder, batchOutputPaths(folder, outputFolder, options.dualMono()),
                              options, force};
         JobResult result;
+        for (const std::string& output : job.outputs)
+            for (const std::filesystem::path& takeFolder : takeFolders)
+                if (result.message.empty())
+                    if (auto reason = refuseInTakeFolder(takeFolder, output))
+                        result = {Refused, *reason};
         // Two projects of one name would write one file; with --force the second would
         // silently replace the first one's result.
         for (const std::string& output : job.outputs)

@@ -68,7 +68,8 @@ std::vector<std::string> batchOutputPaths(const std::string& projectFolder,
                                           const std::string& outputFolder, bool dualMono);
 
 /// Conforms each of `projectFolders` into `outputFolder`, going on after a failure, and
-/// prints one line per project on `out`: "<status> <project>: <result>". Stops starting new
+/// prints one line per project on `out`: "<status> <project>: <result>". An output that would
+/// land in the take folder of any project of the batch is refused (Refused). Stops starting new
 /// projects once a cancel signal came. Returns the highest status.
 int conformBatch(const std::vector<std::string>& projectFolders, const std::string& outputFolder,
                  const OutputOptions& options, bool force, ConformRunner& runner,

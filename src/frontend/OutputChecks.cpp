@@ -28,12 +28,6 @@ bool isOneOfTheTakes(const ConformProject& project, const std::string& path)
     return false;
 }
 
-bool isInTakeFolder(const ConformProject& project, const std::string& path)
-{
-    return !project.takeFolder().empty() &&
-           samePath(pathFromUtf8(folderOf(path)), project.takeFolder());
-}
-
 std::string bytesText(std::uint64_t byteCount)
 {
     return sizeForPeople(byteCount);
@@ -137,15 +131,10 @@ std::optional<OutputRefusal> checkOutputs(const ConformProject& project,
             return OutputRefusal{"Output file cannot be one of the project's takes. " +
                                      targets.paths[i] + " would be overwritten before it is read.",
                                  i};
-    // The next load would read an output there as the newest take, winning every overlap.
     for (std::size_t i = 0; i < targets.paths.size(); ++i)
-        if (isInTakeFolder(project, targets.paths[i]))
-            return OutputRefusal{"Output file cannot be saved in the project's take folder. " +
-                                     utf8FromPath(project.takeFolder()) +
-                                     " holds the takes; the next load would read " +
-                                     utf8FromPath(pathFromUtf8(targets.paths[i]).filename()) +
-                                     " as one of them.",
-                                 i};
+        if (std::optional<std::string> reason =
+                refuseInTakeFolder(project.takeFolder(), targets.paths[i]))
+            return OutputRefusal{std::move(*reason), i};
     return missingSpace(targets, volumeSpace);
 }
 
@@ -157,6 +146,17 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
     if (!refusal)
         return std::nullopt;
     return std::move(refusal->text);
+}
+
+std::optional<std::string> refuseInTakeFolder(const std::filesystem::path& takeFolder,
+                                              const std::string& outputPath)
+{
+    // The next load would read an output there as the newest take, winning every overlap.
+    if (takeFolder.empty() || !samePath(pathFromUtf8(folderOf(outputPath)), takeFolder))
+        return std::nullopt;
+    return "Output file cannot be saved in the project's take folder. " + utf8FromPath(takeFolder) +
+           " holds the takes; the next load would read " +
+           utf8FromPath(pathFromUtf8(outputPath).filename()) + " as one of them.";
 }
 
 std::optional<VolumeSpace> systemVolumeSpace(const std::string& folder)

@@ -50,6 +50,11 @@ std::optional<std::string> refuseOutputs(const ConformProject& project,
                                          const OutputTargets& targets,
                                          const VolumeQuery& volumeSpace);
 
+/// Why `outputPath` (UTF-8) may not be written: it would be saved in `takeFolder`, where the
+/// next load of that project would read it as its newest take; none when it lies elsewhere.
+std::optional<std::string> refuseInTakeFolder(const std::filesystem::path& takeFolder,
+                                              const std::string& outputPath);
+
 /// The free-space query of the platform layer.
 std::optional<VolumeSpace> systemVolumeSpace(const std::string& folder);
 

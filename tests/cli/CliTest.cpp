@@ -466,5 +466,34 @@ TEST(CommandLineBatch, NamesDualMonoPairsAndNeverWritesOneFileTwice)
     EXPECT_TRUE(std::filesystem::exists(outFolder / "DayR.wav"));
 }
 
+// Cards hold their takes directly; a card given as the output folder is a take folder of the
+// batch, and an output there would be read as the newest take by every later load of it.
+TEST(CommandLineBatch, RefusesOutputsInTheTakeFolderOfAnyProjectOfTheBatch)
+{
+    TempDir dir;
+    const auto card = [&](const char* name) {
+        const auto folder = dir.path() / name;
+        std::filesystem::create_directories(folder);
+        writeFile(folder / "a.wav", takeBytes(rampTake("a.wav", 0, 100, 1, "10:00:00").fields));
+        return utf8FromPath(folder);
+    };
+    const std::string cardA = card("cardA"), cardB = card("cardB");
+    const ProgramRun run = runTabrix({"conform", cardA, cardB, "--out-dir", cardB}, dir.path());
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    const std::vector<std::string> lines = linesOf(run.out);
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    struct Row { std::string line, project, name; };
+    for (const Row& row : {Row{lines[0], cardA, "cardA.wav"}, Row{lines[1], cardB, "cardB.wav"}}) {
+        ConformProject loaded;
+        ASSERT_TRUE(loaded.load(cardB));
+        const std::string output = utf8FromPath(dir.path() / "cardB" / row.name);
+        const auto reason = refuseOutputs(loaded, {{output}, false, 0}, systemVolumeSpace);
+        ASSERT_TRUE(reason.has_value());
+        EXPECT_EQ(row.line, "2 " + row.project + ": " + *reason); // cardB's take folder refusal
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "cardB" / "cardA.wav"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "cardB" / "cardB.wav"));
+}
+
 } // namespace
 } // namespace tabrix
