@@ -31,7 +31,8 @@ constexpr const char* footer = R"(Exit status:
   0    success
   1    the conform failed (the reason is on standard error)
   2    usage error, or the outputs were refused before anything was written
-  3    the project can't be conformed (no usable takes, mixed sample rates)
+  3    the project can't be conformed (no usable takes, mixed sample rates, a folder that
+       can't be read to the end)
   130  cancelled by SIGINT (Ctrl-C), SIGTERM or SIGHUP (a closed terminal), also
        while the project is read; a conform's shorter file is finalised
   In batch mode, the highest status of any project.

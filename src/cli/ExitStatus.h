@@ -8,7 +8,7 @@ enum ExitStatus : int {
     Success = 0,
     RunFailed = 1,      ///< the conform started or tried to create its output and failed
     Refused = 2,        ///< a usage error, or the outputs were refused before anything was written
-    NotConformable = 3, ///< the project has no usable takes or mixes sample rates
+    NotConformable = 3, ///< no usable takes, mixed sample rates, or a folder that fails to list
     Cancelled = 130,    ///< stopped by SIGINT, SIGTERM or SIGHUP (Windows: Ctrl-C, Ctrl-Break,
                         ///< closing the console)
 };
