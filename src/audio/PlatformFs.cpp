@@ -11,6 +11,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace tabrix::platform {
@@ -167,6 +169,20 @@ bool isFolder(const std::filesystem::path& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool exists(const std::filesystem::path& path)
+{
+    const std::filesystem::path native = longPath(path);
+    if (native.empty())
+        return false;
+    // The attributes of a link are its own: one that leads nowhere still answers.
+    if (GetFileAttributesW(native.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
+           error != ERROR_INVALID_NAME;
+}
+
+
 bool removeFile(const std::filesystem::path& path)
 {
     const std::filesystem::path native = longPath(path);
@@ -250,6 +266,15 @@ bool isFolder(const std::filesystem::path& path)
     std::error_code error;
     return std::filesystem::is_directory(path, error);
 }
+
+bool exists(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0)
+        return true;
+    return errno != ENOENT && errno != ENOTDIR;
+}
+
 
 bool removeFile(const std::filesystem::path& path)
 {

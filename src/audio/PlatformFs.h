@@ -46,6 +46,11 @@ FolderListing listFolder(const std::filesystem::path& folder,
 /// True when `path` names an existing folder (or a link to one).
 bool isFolder(const std::filesystem::path& path);
 
+/// True when something is at `path`: a file, a folder, or a link, even one that leads nowhere
+/// (writing through it would create a file elsewhere). Also true when the system can't say for
+/// another reason than the path being missing, so nothing is replaced unasked.
+bool exists(const std::filesystem::path& path);
+
 /// Deletes the file `path`; false when it could not be deleted.
 bool removeFile(const std::filesystem::path& path);
 

@@ -1,4 +1,5 @@
 #include "FakeDialogs.h"
+#include "LongPaths.h"
 
 #include "app/ConformCommand.h"
 
@@ -54,6 +55,27 @@ TEST(OutputName, TheWavFilterAddsTheExtensionAndAsksBeforeReplacingThatFile)
                      std::string(c.typed) != (c.created ? c.created : ""));
     }
     EXPECT_EQ(readFile(dir.path() / "Day17 v1.2.wav").size(), 1024u); // replaced: a new header
+}
+
+// Windows reaches such a file only through the platform layer's long form; asked directly,
+// it says the file isn't there.
+TEST(OutputName, AsksBeforeReplacingAFilePast260Characters)
+{
+    TempDir dir;
+    const std::string project = writeTake(dir, "P");
+    const auto deep = makeDeepFolder(dir.path() / "out", 300);
+    writeFile(platform::longPath(deep / "Day.wav"), Bytes{1});
+    Window window;
+    ASSERT_TRUE(window.dialog.openProject(project, "P"));
+    SaveChoice typed = savedAs(deep / "Day");
+    typed.wavFilter = true;
+    window.services.saves = {typed};
+    window.services.replace = false;
+    window.dialog.onConformProject();
+    EXPECT_EQ(window.services.questions,
+              Texts{"Day.wav already exists.\nDo you want to replace it?"});
+    EXPECT_EQ(window.services.progressRuns, 0);
+    EXPECT_EQ(readFile(platform::longPath(deep / "Day.wav")), Bytes{1});
 }
 
 TEST(DialogStart, SaveDialogsOpenWhereTheLastOutputWentAndTheRightBesideTheLeft)

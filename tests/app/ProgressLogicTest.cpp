@@ -1,3 +1,4 @@
+#include "LongPaths.h"
 #include "RiffBuilder.h"
 #include "TempDir.h"
 
@@ -118,9 +119,14 @@ TEST(ProgressWindow, CountsTheFramesTheOutputDeclares)
         {"empty.wav", takeBytes({}), 0},
         {"junk.wav", Bytes(2000, 'x'), 0},
     };
+    const auto deep = makeDeepFolder(dir.path() / "deep", 300); // Windows: long form only
     for (const Case& c : cases) {
-        const auto path = dir.write(c.name, c.bytes);
-        EXPECT_EQ(ProgressLogic::framesInFile(utf8FromPath(path)), c.frames) << c.name;
+        for (const auto& folder : {dir.path(), deep}) {
+            const auto path = folder / c.name;
+            writeFile(platform::longPath(path), c.bytes);
+            EXPECT_EQ(ProgressLogic::framesInFile(utf8FromPath(path)), c.frames)
+                << c.name << " " << path.native().size();
+        }
     }
     EXPECT_EQ(ProgressLogic::framesInFile(utf8FromPath(dir.path() / "missing.wav")), 0u);
 }

@@ -65,15 +65,22 @@ TEST(FolderListing, GivesUnicodeNamesExactlyAndMarksSubfolders)
     EXPECT_TRUE(stopped.entries.empty());
 }
 
-TEST(FolderChecks, SeeFoldersAndRemoveFilesPast260Characters)
+TEST(FolderChecks, SeeFoldersAndFilesAndRemoveFilesPast260Characters)
 {
     TempDir dir;
     const auto deep = makeDeepFolder(dir.path(), 300);
     const auto file = deep / pathFromUtf8(cjk + ".wav");
     writeFile(platform::longPath(file), {1});
-    struct Case { std::filesystem::path path; bool isFolder; };
-    for (const Case& c : {Case{deep, true}, Case{file, false}, Case{deep / "missing", false}})
-        EXPECT_EQ(platform::isFolder(c.path), c.isFolder) << c.path;
+    struct Case { std::filesystem::path path; bool isFolder, exists; };
+    const Case cases[] = {{deep, true, true},
+                          {file, false, true},
+                          {deep / "missing", false, false},
+                          {deep / "missing" / "x.wav", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(platform::isFolder(c.path), c.isFolder);
+        EXPECT_EQ(platform::exists(c.path), c.exists);
+    }
     EXPECT_TRUE(platform::removeFile(file));
     EXPECT_FALSE(platform::removeFile(file)) << "already gone";
     const platform::FolderListing emptied = platform::listFolder(deep);

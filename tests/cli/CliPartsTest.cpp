@@ -1,4 +1,5 @@
 #include "CliSupport.h"
+#include "LongPaths.h"
 #include "TempDir.h"
 
 #include "cli/CliText.h"
@@ -160,6 +161,20 @@ TEST(ConsoleEvents, CloseLogoffAndShutdownCancelAndHoldTheProcess)
         EXPECT_EQ(consoleEventAction(c.event), c.action) << c.event;
 }
 #endif
+
+// Without --force an existing output stays, also past 260 characters, where Windows answers
+// only through the platform layer's long form.
+TEST_F(ConformRunnerTest, KeepsAnExistingOutputPast260CharactersWithoutForce)
+{
+    const auto deep = makeDeepFolder(dir.path() / "out", 300);
+    const auto existing = deep / "out.wav";
+    writeFile(platform::longPath(existing), Bytes{'k', 'e', 'e', 'p'});
+    const JobResult result = ConformRunner({}).conform(
+        {project, {utf8FromPath(existing)}, OutputOptions{}, false});
+    EXPECT_EQ(result.status, Refused);
+    EXPECT_EQ(result.message, utf8FromPath(existing) + " already exists (--force replaces it).");
+    EXPECT_EQ(readFile(platform::longPath(existing)), (Bytes{'k', 'e', 'e', 'p'}));
+}
 
 TEST_F(ConformRunnerTest, ListsSkippedFilesAsNotes)
 {
