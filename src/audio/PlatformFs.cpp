@@ -1,5 +1,6 @@
 #include "audio/PlatformFs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -26,19 +27,110 @@ bool startsWith(const std::wstring& text, const wchar_t* prefix)
     return text.rfind(prefix, 0) == 0;
 }
 
-// GetFullPathNameW makes the path absolute, turns "/" into "\" and resolves "." and "..":
-// the "\\?\" form that follows passes the name through untouched, so it must be final.
-std::wstring fullPathOf(const std::wstring& path)
+// The process's current folder, without a "\\?\" prefix it may have been set with; empty
+// when it can't be had.
+std::wstring currentFolder()
 {
-    const DWORD neededChars = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    const DWORD neededChars = GetCurrentDirectoryW(0, nullptr);
     if (neededChars == 0)
         return {};
-    std::wstring full(neededChars, L'\0');
-    const DWORD writtenChars = GetFullPathNameW(path.c_str(), neededChars, full.data(), nullptr);
+    std::wstring folder(neededChars, L'\0');
+    const DWORD writtenChars = GetCurrentDirectoryW(neededChars, folder.data());
     if (writtenChars == 0 || writtenChars >= neededChars)
         return {};
-    full.resize(writtenChars);
-    return full;
+    folder.resize(writtenChars);
+    if (startsWith(folder, L"\\\\?\\UNC\\"))
+        return L"\\\\" + folder.substr(8);
+    if (startsWith(folder, L"\\\\?\\"))
+        return folder.substr(4);
+    return folder;
+}
+
+bool isDriveLetter(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+// "CON", "NUL" and their kin name devices, not files in the current folder.
+bool isDeviceName(const std::wstring& name)
+{
+    std::wstring upper = name;
+    for (wchar_t& c : upper)
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
+        if (upper == device)
+            return true;
+    return upper.size() == 4 && (startsWith(upper, L"COM") || startsWith(upper, L"LPT")) &&
+           upper[3] >= L'1' && upper[3] <= L'9';
+}
+
+// `root` (ending in "\\", or a share's "\\server\share") followed by the components of
+// `rest` with "." dropped, ".." taking the one before it away (never the root) and empty
+// components from doubled separators left out. Names keep trailing dots and spaces: the
+// "\\?\" form passes them to the file system as they are.
+std::wstring joinedNormalised(std::wstring root, const std::wstring& rest)
+{
+    std::vector<std::wstring> parts;
+    for (std::size_t at = 0; at <= rest.size();) {
+        std::size_t end = rest.find(L'\\', at);
+        if (end == std::wstring::npos)
+            end = rest.size();
+        const std::wstring part = rest.substr(at, end - at);
+        if (part == L"..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != L".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0 || root.back() != L'\\')
+            root += L'\\';
+        root += parts[i];
+    }
+    return root;
+}
+
+// Where the share's root "\\server\share" ends in `path`; 0 when `path` names no share.
+std::size_t shareRootEnd(const std::wstring& path)
+{
+    if (!startsWith(path, L"\\\\"))
+        return 0;
+    const std::size_t serverEnd = path.find(L'\\', 2);
+    if (serverEnd == std::wstring::npos || serverEnd == 2 || serverEnd + 1 == path.size() ||
+        path[serverEnd + 1] == L'\\')
+        return 0;
+    return std::min(path.find(L'\\', serverEnd + 1), path.size());
+}
+
+// `path` (separators already "\\") as "\\?\X:\..." or "\\?\UNC\server\share\...",
+// made absolute against the current folder; empty when it can't be.
+std::wstring verbatimOf(const std::wstring& path)
+{
+    if (const std::size_t rootEnd = shareRootEnd(path); rootEnd != 0) {
+        const std::wstring rest = rootEnd < path.size() ? path.substr(rootEnd + 1) : L"";
+        return joinedNormalised(L"\\\\?\\UNC\\" + path.substr(2, rootEnd - 2), rest);
+    }
+    if (startsWith(path, L"\\\\"))
+        return {}; // "\\" without a server and a share
+    const bool drive = path.size() >= 2 && isDriveLetter(path[0]) && path[1] == L':';
+    if (drive && path.size() >= 3 && path[2] == L'\\')
+        return joinedNormalised(L"\\\\?\\" + path.substr(0, 2) + L"\\", path.substr(3));
+    const std::wstring current = currentFolder();
+    if (current.size() < 2 || (shareRootEnd(current) == 0 && current[1] != L':'))
+        return {};
+    if (drive) {
+        // "X:name" is relative to the current folder when that is on X, else to X's root.
+        const bool onDrive = current[1] == L':' && (current[0] | 0x20) == (path[0] | 0x20);
+        return verbatimOf((onDrive ? current : path.substr(0, 2)) + L"\\" + path.substr(2));
+    }
+    if (path[0] == L'\\') { // rooted: on the current folder's drive or share
+        const std::size_t rootEnd = current[1] == L':' ? 2 : shareRootEnd(current);
+        return verbatimOf(current.substr(0, rootEnd) + path);
+    }
+    return verbatimOf(current + L"\\" + path);
 }
 
 // The errno value the window and the command line word for a Windows error of a listing.
@@ -105,6 +197,8 @@ std::optional<FileIdentity> identityOf(const std::filesystem::path& path)
 
 } // namespace
 
+// Not through GetFullPathNameW: it strips trailing dots and spaces from names, so a folder
+// "Scene 5." copied from a card would resolve to "Scene 5".
 std::filesystem::path longPath(const std::filesystem::path& path)
 {
     const std::wstring& text = path.native();
@@ -112,14 +206,13 @@ std::filesystem::path longPath(const std::filesystem::path& path)
         return {};
     if (startsWith(text, L"\\\\?\\") || startsWith(text, L"\\\\.\\"))
         return path; // already a verbatim or device path
-    const std::wstring full = fullPathOf(text);
-    if (full.empty())
-        return {};
-    if (startsWith(full, L"\\\\.\\"))
-        return full; // a device name such as NUL
-    if (startsWith(full, L"\\\\"))
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
+    std::wstring separated = text;
+    std::replace(separated.begin(), separated.end(), L'/', L'\\');
+    if (startsWith(separated, L"\\\\.\\"))
+        return separated;
+    if (isDeviceName(separated))
+        return L"\\\\.\\" + separated;
+    return verbatimOf(separated);
 }
 
 FolderListing listFolder(const std::filesystem::path& folder,

@@ -135,14 +135,26 @@ TEST(VolumeSpace, AnswersForExistingFoldersOfAnyNameOnly)
 
 #ifdef _WIN32
 // The verbatim form must already be absolute and normalised: Windows passes it on untouched.
+// Names ending in a dot or a space (a folder "Scene 5." copied from a card) keep it.
 TEST(LongPathForm, IsAbsoluteNormalisedAndVerbatim)
 {
+    const std::wstring current = std::filesystem::current_path().wstring();
     struct Case { std::wstring path, expected; };
     const Case cases[] = {
         {L"C:\\a\\..\\b/c.wav", L"\\\\?\\C:\\b\\c.wav"},
+        {L"C:/a//b/./../c/", L"\\\\?\\C:\\a\\c"},
+        {L"C:\\x\\Scene 5.", L"\\\\?\\C:\\x\\Scene 5."},
+        {L"C:\\x\\Scene 5.\\Take 1 .wav", L"\\\\?\\C:\\x\\Scene 5.\\Take 1 .wav"},
+        {L"C:\\x\\Take. \\..\\y ", L"\\\\?\\C:\\x\\y "},
+        {L"C:\\..\\..\\a", L"\\\\?\\C:\\a"}, // nothing above the root
+        {L"C:\\", L"\\\\?\\C:\\"},
         {L"\\\\server\\share\\d\\.\\x.wav", L"\\\\?\\UNC\\server\\share\\d\\x.wav"},
+        {L"//server/share/../Scene 5.", L"\\\\?\\UNC\\server\\share\\Scene 5."},
         {L"\\\\?\\C:\\a\\..\\b", L"\\\\?\\C:\\a\\..\\b"},
-        {L"x.wav", L"\\\\?\\" + std::filesystem::current_path().wstring() + L"\\x.wav"},
+        {L"NUL", L"\\\\.\\NUL"},
+        {L"x.wav", L"\\\\?\\" + current + L"\\x.wav"},
+        {L"Scene 5.\\..\\Scene 6.", L"\\\\?\\" + current + L"\\Scene 6."},
+        {L"\\y.wav", L"\\\\?\\" + current.substr(0, 2) + L"\\y.wav"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(platform::longPath(c.path).wstring(), c.expected);

@@ -57,3 +57,49 @@ TEST(ProjectPaths, UnicodeNamesAndPathsPast260CharactersLoadAndConform)
         std::filesystem::remove_all(platform::longPath(dir.path()), ignored);
     }
 }
+
+// A folder "Scene 5." copied from a card is that folder, not "Scene 5": Windows' own path
+// handling strips a trailing dot or space, the platform layer must not.
+TEST(ProjectPaths, NamesEndingInADotOrASpaceAreReachedAsTheyAre)
+{
+    TempDir dir;
+    // Such names are out of reach of the ordinary spelling the folder's own clean-up uses, and
+    // Windows lists no folder in the verbatim one: each goes by name before the folder does,
+    // also when a check fails.
+    struct RemovedByName {
+        const TempDir& dir;
+        ~RemovedByName()
+        {
+            for (const char* name : {"Scene 5./Mix.", "Scene 5./Audio Files/Take 1.wav",
+                                     "Scene 5./Audio Files", "Scene 5.", "Scene 6 /Mix.",
+                                     "Scene 6 /Audio Files/T 2 .wav", "Scene 6 /Audio Files",
+                                     "Scene 6 "}) {
+                std::filesystem::path path = dir.path();
+                for (const auto& part : pathFromUtf8(name))
+                    path /= part;
+                std::error_code ignored;
+                std::filesystem::remove(verbatimPath(path), ignored);
+            }
+        }
+    } removedByName{dir};
+    for (const char* project : {"Scene 5.", "Scene 5", "Scene 6 "})
+        std::filesystem::create_directories(
+            verbatimPath(dir.path() / pathFromUtf8(project) / "Audio Files"));
+    const Bytes data = constantFrames(2, 24, 4800, 0x1000, true);
+    for (const auto& [project, take] : {std::pair{"Scene 5.", "Take 1.wav"}, {"Scene 6 ", "T 2 .wav"}})
+        writeFile(verbatimPath(dir.path() / pathFromUtf8(project) / "Audio Files" / take),
+                  takeBytes({.timeReference = 10ull * 3600 * 48000, .data = data}));
+    for (const char* project : {"Scene 5.", "Scene 6 "}) {
+        SCOPED_TRACE(project);
+        ConformProject conform;
+        ASSERT_TRUE(conform.load(utf8FromPath(dir.path() / pathFromUtf8(project))));
+        EXPECT_EQ(conform.takes().count(), 1u);
+        conform.setOutputOptions(true, 0);
+        const auto output = dir.path() / pathFromUtf8(project) / "Mix.";
+        ASSERT_TRUE(conform.prepareOutput(utf8FromPath(output)));
+        std::atomic<double> progress{0.0};
+        ASSERT_TRUE(conform.run(progress));
+        EXPECT_EQ(readFile(verbatimPath(output)).size(), 1024 + data.size());
+    }
+    EXPECT_FALSE(std::filesystem::exists(verbatimPath(dir.path() / "Scene 5" / "Mix")));
+}

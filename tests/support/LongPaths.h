@@ -21,4 +21,16 @@ inline std::filesystem::path makeDeepFolder(const std::filesystem::path& root, s
     return folder;
 }
 
+/// `absolute` (already normalised) in the "\\\\?\\" form spelt out by hand on Windows, which
+/// passes names ending in a dot or a space through untouched; `absolute` itself elsewhere.
+/// Lets a test make such names without trusting the platform layer it checks.
+inline std::filesystem::path verbatimPath(const std::filesystem::path& absolute)
+{
+#ifdef _WIN32
+    return L"\\\\?\\" + absolute.native();
+#else
+    return absolute;
+#endif
+}
+
 } // namespace tabrix::testing
