@@ -65,17 +65,21 @@ TEST(FolderListing, GivesUnicodeNamesExactlyAndMarksSubfolders)
     EXPECT_TRUE(stopped.entries.empty());
 }
 
-TEST(FolderChecks, SeeFoldersAndFilesAndRemoveFilesPast260Characters)
+TEST(FolderChecks, SeeFoldersAndFilesAndRemoveFilesPast260CharactersOrEndingInADot)
 {
     TempDir dir;
     const auto deep = makeDeepFolder(dir.path(), 300);
     const auto file = deep / pathFromUtf8(cjk + ".wav");
     writeFile(platform::longPath(file), {1});
+    const auto dotted = dir.path() / "Mix."; // Windows strips the dot from the ordinary spelling
+    writeFile(verbatimPath(dotted), {1, 2});
     struct Case { std::filesystem::path path; bool isFolder, exists; };
     const Case cases[] = {{deep, true, true},
                           {file, false, true},
                           {deep / "missing", false, false},
-                          {deep / "missing" / "x.wav", false, false}};
+                          {deep / "missing" / "x.wav", false, false},
+                          {dotted, false, true},
+                          {dir.path() / "Mix", false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(platform::isFolder(c.path), c.isFolder);
@@ -83,6 +87,7 @@ TEST(FolderChecks, SeeFoldersAndFilesAndRemoveFilesPast260Characters)
     }
     EXPECT_TRUE(platform::removeFile(file));
     EXPECT_FALSE(platform::removeFile(file)) << "already gone";
+    EXPECT_TRUE(platform::removeFile(dotted));
     const platform::FolderListing emptied = platform::listFolder(deep);
     EXPECT_EQ(emptied.end, platform::ListingEnd::Complete);
     EXPECT_TRUE(emptied.entries.empty());

@@ -162,18 +162,23 @@ TEST(ConsoleEvents, CloseLogoffAndShutdownCancelAndHoldTheProcess)
 }
 #endif
 
-// Without --force an existing output stays, also past 260 characters, where Windows answers
-// only through the platform layer's long form.
-TEST_F(ConformRunnerTest, KeepsAnExistingOutputPast260CharactersWithoutForce)
+// Without --force an existing output stays, also past 260 characters or with a name ending in
+// a dot, which Windows reaches only through the platform layer's long form.
+TEST_F(ConformRunnerTest, KeepsAnExistingOutputOfAnyNameWithoutForce)
 {
     const auto deep = makeDeepFolder(dir.path() / "out", 300);
-    const auto existing = deep / "out.wav";
-    writeFile(platform::longPath(existing), Bytes{'k', 'e', 'e', 'p'});
-    const JobResult result = ConformRunner({}).conform(
-        {project, {utf8FromPath(existing)}, OutputOptions{}, false});
-    EXPECT_EQ(result.status, Refused);
-    EXPECT_EQ(result.message, utf8FromPath(existing) + " already exists (--force replaces it).");
-    EXPECT_EQ(readFile(platform::longPath(existing)), (Bytes{'k', 'e', 'e', 'p'}));
+    for (const auto& existing : {deep / "out.wav", dir.path() / "Mix."}) {
+        SCOPED_TRACE(existing.filename());
+        writeFile(verbatimPath(existing), Bytes{'k', 'e', 'e', 'p'});
+        const JobResult result = ConformRunner({}).conform(
+            {project, {utf8FromPath(existing)}, OutputOptions{}, false});
+        EXPECT_EQ(result.status, Refused);
+        EXPECT_EQ(result.message,
+                  utf8FromPath(existing) + " already exists (--force replaces it).");
+        EXPECT_EQ(readFile(verbatimPath(existing)), (Bytes{'k', 'e', 'e', 'p'}));
+        std::error_code ignored;
+        std::filesystem::remove(verbatimPath(existing), ignored);
+    }
 }
 
 TEST_F(ConformRunnerTest, ListsSkippedFilesAsNotes)
