@@ -83,9 +83,10 @@ windows-tests: windows-build demo
 fuzz: deps
 	BUILD_DIR=$(FUZZ_BUILD) bash tools/fuzz/run-fuzz.sh
 
-# Every test, then the whole suite again under AddressSanitizer + UBSan, then the Windows build
-# under Wine, then 60 s of fuzzing.
-test: unit-tests asan-tests windows-tests fuzz
+# Every test, then ten more rounds beside busy loops (about a minute on two cores), then the whole
+# suite again under AddressSanitizer + UBSan, then the Windows build under Wine, then 60 s of
+# fuzzing.
+test: unit-tests stress-tests asan-tests windows-tests fuzz
 
 demo: build
 	@if [ ! -d "$(DEMO_DIR)" ]; then $(BUILD)/tools/demo/tabrix-make-demo "$(DEMO_DIR)"; fi
