@@ -1,0 +1,84 @@
+#pragma once
+#include "PlanStripView.h"
+#include "Win32DialogServices.h"
+#include "WindowBase.h"
+#include "WindowDpi.h"
+#include "app/MainDialog.h"
+
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tabrix::win32 {
+
+/// The main window, drawn with the Windows controls: a humble view over MainDialog. Its
+/// controls only forward clicks and show the fields they are given.
+class MainDialogView : public WindowBase, public MainDialogControls {
+public:
+    /// With no `services` the real dialogs are used; given ones must outlive the window.
+    explicit MainDialogView(DialogServices* services = nullptr);
+    ~MainDialogView() override;
+
+    /// True when the window and its controls exist; the system may refuse them.
+    bool created() const noexcept { return handle() != nullptr && dialogLogic != nullptr; }
+
+    void show(const MainDialogFields& fields) override;
+    MainDialogFields read() const override;
+
+    MainDialog& logic() noexcept { return *dialogLogic; }
+    HWND chooseButton() const noexcept { return chooseProjectButton; }
+    HWND conformButton() const noexcept { return conformProjectButton; }
+    HWND pathLine() const noexcept { return pathLabel; }
+    HWND summaryLine() const noexcept { return summaryLabel; }
+    HWND takesLine() const noexcept { return takesLabel; }
+    HWND unusedLine() const noexcept { return unusedLabel; }
+    HWND detailsButton() const noexcept { return skippedDetailsButton; }
+    PlanStripView& planStrip() noexcept { return *strip; }
+    /// Width buttons by SampleWidth index, channel buttons by ChannelMode index.
+    HWND widthButton(std::size_t index) const { return widthButtons.at(index); }
+    HWND channelButton(std::size_t index) const { return channelButtons.at(index); }
+    std::size_t widthButtonCount() const noexcept { return widthButtons.size(); }
+    std::size_t channelButtonCount() const noexcept { return channelButtons.size(); }
+    /// Something was dropped on the window: one path (UTF-8) is handed to the logic.
+    void onDropped(const std::vector<std::string>& paths);
+
+protected:
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void buildControls();
+    HWND addControl(const wchar_t* className, const wchar_t* text, DWORD style, int id = 0);
+    void addToolTip(HWND control, const std::string& text);
+    void layOut();
+    void onCommand(int id, int code);
+    void onDefaultButton();
+    void onDropFiles(HDROP drop);
+    LRESULT onControlColour(HDC dc, HWND control);
+
+    Win32DialogServices ownServices;
+    std::unique_ptr<MainDialog> dialogLogic;
+    std::unique_ptr<PlanStripView> strip;
+    HWND chooseProjectButton = nullptr;
+    HWND conformProjectButton = nullptr;
+    HWND pathLabel = nullptr;
+    HWND optionsBox = nullptr;
+    HWND widthLabel = nullptr;
+    HWND channelsLabel = nullptr;
+    HWND summaryLabel = nullptr;
+    HWND planLabel = nullptr;
+    HWND takesLabel = nullptr;
+    HWND unusedLabel = nullptr;
+    HWND skippedDetailsButton = nullptr;
+    HWND toolTip = nullptr;
+    std::vector<HWND> widthButtons;   ///< one per widthChoiceCaptions()
+    std::vector<HWND> channelButtons; ///< one per channelChoiceCaptions()
+    WindowDpi dpi;
+    HFONT font = nullptr;
+    HFONT boldFont = nullptr;
+    std::string fullPath;
+    bool refused = false;
+};
+
+} // namespace tabrix::win32

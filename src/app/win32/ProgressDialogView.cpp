@@ -1,0 +1,186 @@
+#include "ProgressDialogView.h"
+
+#include "WideText.h"
+#include "app/ConformRunEnd.h"
+#include "project/ConformProject.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace tabrix::win32 {
+
+namespace {
+
+constexpr UINT runEndedMessage = WM_APP + 1;
+constexpr UINT_PTR refreshTimer = 1;
+constexpr UINT refreshMilliseconds = 100;
+constexpr int buttonId = 100;
+constexpr DWORD windowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD windowExStyle = WS_EX_DLGMODALFRAME;
+constexpr int contentWidth = 420; ///< at 100 %
+
+} // namespace
+
+ProgressDialogView::ProgressDialogView(ConformProject& project, const ProgressJob& job)
+    : project(project), job(job), progressLogic([&project] { project.requestCancel(); }, job)
+{
+}
+
+ProgressDialogView::~ProgressDialogView()
+{
+    if (worker.joinable()) {
+        // Only reachable when the window goes without having been closed: stop the run.
+        project.requestCancel();
+        worker.join();
+    }
+    if (font != nullptr)
+        DeleteObject(font);
+}
+
+bool ProgressDialogView::open(HWND ownerWindow)
+{
+    owner = ownerWindow;
+    if (!createWindow(L"TabrixProgress", GetSysColorBrush(COLOR_BTNFACE), L"", windowStyle,
+                      windowExStyle, RECT{0, 0, 100, 100}, owner))
+        return false;
+    createControls();
+    showFields();
+    ShowWindow(handle(), SW_SHOW);
+    SetFocus(actionButton);
+
+    started = true;
+    SetTimer(handle(), refreshTimer, refreshMilliseconds, nullptr);
+    HWND target = handle();
+    worker = std::thread([this, target] {
+        runResult.store(project.run(percent));
+        runDone.store(true);
+        PostMessageW(target, runEndedMessage, 0, 0);
+    });
+    return true;
+}
+
+void ProgressDialogView::runModal(HWND ownerWindow)
+{
+    if (ownerWindow != nullptr)
+        EnableWindow(ownerWindow, FALSE);
+    if (open(ownerWindow))
+        pumpUntil([this] { return !isOpen(); });
+    if (ownerWindow != nullptr) {
+        EnableWindow(ownerWindow, TRUE);
+        SetActiveWindow(ownerWindow);
+    }
+}
+
+void ProgressDialogView::createControls()
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    progressBar = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
+                                  handle(), nullptr, instance, nullptr);
+    SendMessageW(progressBar, PBM_SETRANGE32, 0, 100);
+    messageLabel = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                                   0, 0, 0, 0, handle(), nullptr, instance, nullptr);
+    actionButton = CreateWindowExW(0, L"Button", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                                   BS_DEFPUSHBUTTON, 0, 0, 0, 0, handle(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)),
+                                   instance, nullptr);
+    layOut();
+}
+
+void ProgressDialogView::layOut()
+{
+    dpi = WindowDpi::of(handle());
+    if (font != nullptr)
+        DeleteObject(font);
+    font = dpi.createMessageFont();
+    for (HWND control : {progressBar, messageLabel, actionButton})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+
+    const int lineHeight = lineHeightOf(font);
+    const int width = dpi.scale(contentWidth);
+    const int side = dpi.scale(12);
+    int y = dpi.scale(22);
+    MoveWindow(progressBar, side, y, width, dpi.scale(18), TRUE);
+    y += dpi.scale(18) + dpi.scale(12);
+    // Room for two lines, so the window keeps its size when the end is reported.
+    MoveWindow(messageLabel, side, y, width, 2 * lineHeight + dpi.scale(2), TRUE);
+    y += 2 * lineHeight + dpi.scale(2) + dpi.scale(12);
+    const int buttonWidth = std::max(dpi.scale(80), textWidth(font, L"Cancel") + dpi.scale(24));
+    const int buttonHeight = std::max(dpi.scale(23), lineHeight + dpi.scale(10));
+    MoveWindow(actionButton, side + (width - buttonWidth) / 2, y, buttonWidth, buttonHeight, TRUE);
+    y += buttonHeight + dpi.scale(14);
+
+    const SIZE outer = dpi.windowSizeFor(width + 2 * side, y, windowStyle, windowExStyle);
+    // Centred over the owner, or the screen without one.
+    RECT over{};
+    if (owner == nullptr || !GetWindowRect(owner, &over))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+    SetWindowPos(handle(), nullptr, over.left + (over.right - over.left - outer.cx) / 2,
+                 over.top + (over.bottom - over.top - outer.cy) / 2, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ProgressDialogView::onTimer()
+{
+    progressLogic.onTimer(percent.load());
+    showFields();
+}
+
+void ProgressDialogView::onRunEnded()
+{
+    if (!runDone.load() || progressLogic.ended())
+        return;
+    // The worker is done with the project: its failure and the file are settled, and the
+    // thread is at most returning from posting this message.
+    worker.join();
+    KillTimer(handle(), refreshTimer);
+    progressLogic.finishConform(runEndOf(project, runResult.load(), job));
+    showFields();
+}
+
+void ProgressDialogView::onButton()
+{
+    if (!progressLogic.onCancelButton()) {
+        showFields();
+        return;
+    }
+    // Ended: the worker has been joined when the end was shown.
+    DestroyWindow(handle());
+}
+
+void ProgressDialogView::showFields()
+{
+    const ProgressFields& fields = progressLogic.fields();
+    setWindowTextOf(handle(), fields.title);
+    setWindowTextOf(actionButton, fields.buttonCaption);
+    SendMessageW(progressBar, PBM_SETPOS, WPARAM(std::clamp(fields.barPosition, 0, 100)), 0);
+    setWindowTextOf(messageLabel, fields.message);
+}
+
+LRESULT ProgressDialogView::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == refreshTimer)
+            onTimer();
+        return 0;
+    case runEndedMessage:
+        onRunEnded();
+        return 0;
+    case WM_COMMAND:
+        // The button, Enter (IDOK) and Escape (IDCANCEL) all act as the one button.
+        if (LOWORD(wParam) == buttonId || LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+            onButton();
+        return 0;
+    case WM_CLOSE:
+        onButton();
+        return 0;
+    case WM_DPICHANGED:
+        layOut();
+        return 0;
+    default:
+        return WindowBase::onMessage(message, wParam, lParam);
+    }
+}
+
+} // namespace tabrix::win32
