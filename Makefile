@@ -9,11 +9,12 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
 # The Windows build cross-compiles with MinGW-w64 (GoogleTest from its sources) and runs under
-# Wine; the .deb needs dpkg-shlibdeps (dpkg-dev) and file.
+# Wine, its window on a virtual display (Xvfb, xauth); the .deb needs dpkg-shlibdeps (dpkg-dev)
+# and file.
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                 libgtest-dev libgmock-dev qt6-base-dev libsndfile1-dev \
                 libcli11-dev nlohmann-json3-dev libpugixml-dev \
-                g++-mingw-w64-x86-64-posix googletest wine64 dpkg-dev file
+                g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps build test unit-tests asan-tests windows-build windows-tests fuzz run demo demo-day \
@@ -59,11 +60,13 @@ windows-build: deps $(WIN_BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
 # Every suite under Wine (its prefix lives in the build folder), then the demo project conformed
-# by tabrix.exe when the command line is built.
+# by tabrix.exe, then the window's tests on a virtual display, its output checked against the
+# Linux build's.
 windows-tests: windows-build demo
 	@start=$$(date +%s); \
 	ctest --test-dir $(WIN_BUILD) --output-on-failure -j $(JOBS) && \
 	tools/windows/conform-demo.sh $(WIN_BUILD) $(BUILD) $(DEMO_DIR) && \
+	tools/windows/window-test.sh $(WIN_BUILD) $(BUILD) && \
 	echo "Windows suites under Wine: $$(( $$(date +%s) - start )) s"
 
 fuzz: deps
