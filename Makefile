@@ -17,9 +17,8 @@ DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                 g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test unit-tests asan-tests windows-build windows-tests fuzz run demo demo-day \
-        screenshot \
-        bench install package clean
+.PHONY: deps build test unit-tests asan-tests windows-build windows-tests windows-package fuzz run \
+        demo demo-day screenshot bench install package clean
 
 # Installs only what is missing, so a second run touches nothing.
 deps:
@@ -68,6 +67,13 @@ windows-tests: windows-build demo
 	tools/windows/conform-demo.sh $(WIN_BUILD) $(BUILD) $(DEMO_DIR) && \
 	tools/windows/window-test.sh $(WIN_BUILD) $(BUILD) && \
 	echo "Windows suites under Wine: $$(( $$(date +%s) - start )) s"
+
+# build-win/tabrix-conform-<version>-windows-x64.zip: the window, the command line and README.txt,
+# checked by running both programs from a fresh unpack under Wine.
+windows-package: deps $(WIN_BUILD)/build.ninja demo
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target windows-zip
+	@command -v import >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq imagemagick
+	tools/windows/check-package.sh $(WIN_BUILD) $(DEMO_DIR)
 
 fuzz: deps
 	BUILD_DIR=$(FUZZ_BUILD) bash tools/fuzz/run-fuzz.sh
