@@ -96,12 +96,16 @@ demo-day: build
 	@if [ ! -d "$(DAY_DIR)" ]; then $(BUILD)/tools/demo/tabrix-make-demo --day "$(DAY_DIR)"; fi
 	@echo "Demo day: $(abspath $(DAY_DIR))"
 
-# Redraws docs/main-window.png with the demo day loaded and its plan zoomed to 10:00-11:00, on
-# a virtual display.
-screenshot: demo-day
+# Redraws docs/main-window.png (the Qt window) with the demo day loaded and its plan zoomed to
+# 10:00-11:00, and docs/windows-window.png (the Windows window under Wine) with the demo project
+# loaded, on virtual displays.
+screenshot: demo-day demo $(WIN_BUILD)/build.ninja
 	@command -v xvfb-run >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq xvfb xauth
+	@command -v import >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq imagemagick
 	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/tools/demo/tabrix-screenshot --size 960x480 \
 	  --from 10:00 --to 11:00 "$(DAY_DIR)" docs/main-window.png
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target tabrix-conform
+	tools/windows/screenshot.sh $(WIN_BUILD) $(DEMO_DIR) docs/windows-window.png
 
 bench: deps
 	cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTABRIX_BUILD_APP=OFF
