@@ -71,6 +71,7 @@ windows-tests: windows-build demo
 # build-win/tabrix-conform-<version>-windows-x64.zip: the window, the command line and README.txt,
 # checked by running both programs from a fresh unpack under Wine.
 windows-package: deps $(WIN_BUILD)/build.ninja demo
+	tools/windows/fetch-pugixml.sh $(WIN_BUILD)
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target windows-zip
 	@command -v import >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq imagemagick
 	tools/windows/check-package.sh $(WIN_BUILD) $(DEMO_DIR)
@@ -104,6 +105,7 @@ screenshot: demo-day demo $(WIN_BUILD)/build.ninja
 	@command -v import >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq imagemagick
 	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/tools/demo/tabrix-screenshot --size 960x480 \
 	  --from 10:00 --to 11:00 "$(DAY_DIR)" docs/main-window.png
+	tools/windows/fetch-pugixml.sh $(WIN_BUILD)
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target tabrix-conform
 	tools/windows/screenshot.sh $(WIN_BUILD) $(DEMO_DIR) docs/windows-window.png
 
