@@ -7,8 +7,8 @@
 
 namespace tabrix::win32 {
 
-CFolderDialog::CFolderDialog(const std::string& title, const std::string& initialPath,
-                             HWND owner, unsigned flags)
+CFolderDialog::CFolderDialog(const std::string& title, const std::string& initialPath, HWND owner,
+                             unsigned flags)
     : title(title), initialPath(initialPath), owner(owner), flags(flags)
 {
 }
@@ -32,8 +32,8 @@ int CFolderDialog::doModal()
     const std::filesystem::path initial = pathFromUtf8(initialPath);
     const std::string openIn =
         initialPath.empty() ? startFolder : utf8FromPath(initial.parent_path());
-    if (IShellItem* folder = platform::isFolder(pathFromUtf8(openIn)) ? shellFolder(openIn)
-                                                                       : nullptr) {
+    if (IShellItem* folder =
+            platform::isFolder(pathFromUtf8(openIn)) ? shellFolder(openIn) : nullptr) {
         dialog->SetFolder(folder);
         folder->Release();
     }

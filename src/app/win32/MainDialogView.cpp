@@ -68,8 +68,8 @@ HWND MainDialogView::addControl(const wchar_t* className, const wchar_t* text, D
 void MainDialogView::buildControls()
 {
     // Created in the order Tab walks them: the project, the options, the plan's details, conform.
-    chooseProjectButton = addControl(L"Button", L"Choose Project...", WS_TABSTOP | BS_PUSHBUTTON,
-                                     chooseId);
+    chooseProjectButton =
+        addControl(L"Button", L"Choose Project...", WS_TABSTOP | BS_PUSHBUTTON, chooseId);
     // A long path keeps its end, where the project's own folder name is.
     pathLabel = addControl(L"Static", L"", SS_PATHELLIPSIS | SS_NOPREFIX | SS_NOTIFY);
     optionsBox = addControl(L"Button", L"", BS_GROUPBOX);
@@ -82,21 +82,20 @@ void MainDialogView::buildControls()
                                           widthIdBase + int(i)));
     const std::vector<std::string> channels = channelChoiceCaptions();
     for (std::size_t i = 0; i < channels.size(); ++i)
-        channelButtons.push_back(
-            addControl(L"Button", wideFromUtf8(channels[i]).c_str(),
-                       BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
-                       channelIdBase + int(i)));
+        channelButtons.push_back(addControl(
+            L"Button", wideFromUtf8(channels[i]).c_str(),
+            BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), channelIdBase + int(i)));
     summaryLabel = addControl(L"Static", L"", WS_GROUP | SS_CENTER | SS_NOPREFIX);
     planLabel = addControl(L"Static", L"Conform plan", SS_LEFT);
     takesLabel = addControl(L"Static", L"", SS_RIGHT | SS_NOPREFIX);
-    skippedDetailsButton = addControl(L"Button", L"Details...", WS_TABSTOP | BS_PUSHBUTTON,
-                                      detailsId);
+    skippedDetailsButton =
+        addControl(L"Button", L"Details...", WS_TABSTOP | BS_PUSHBUTTON, detailsId);
     EnableWindow(skippedDetailsButton, FALSE);
     strip = std::make_unique<PlanStripView>(handle(), stripId);
     unusedLabel = addControl(L"Static", L"", SS_LEFT | SS_ENDELLIPSIS | SS_NOPREFIX | SS_NOTIFY);
     // Enter conforms once a project can be conformed.
-    conformProjectButton = addControl(L"Button", L"Conform Project",
-                                      WS_TABSTOP | BS_DEFPUSHBUTTON, conformId);
+    conformProjectButton =
+        addControl(L"Button", L"Conform Project", WS_TABSTOP | BS_DEFPUSHBUTTON, conformId);
     EnableWindow(conformProjectButton, FALSE);
 
     toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
@@ -118,8 +117,8 @@ void MainDialogView::addToolTip(HWND control, const std::string& text)
     tool.hwnd = handle();
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = wide.data();
-    const bool known = SendMessageW(toolTip, TTM_GETTOOLINFOW, 0,
-                                    reinterpret_cast<LPARAM>(&tool)) != 0;
+    const bool known =
+        SendMessageW(toolTip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
     tool.lpszText = wide.data();
     SendMessageW(toolTip, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0,
                  reinterpret_cast<LPARAM>(&tool));
@@ -135,8 +134,8 @@ void MainDialogView::layOut()
     font = dpi.createMessageFont();
     boldFont = dpi.createMessageFont(true);
     for (HWND child = GetWindow(handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(child == planLabel ? boldFont : font),
-                     FALSE);
+        SendMessageW(child, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(child == planLabel ? boldFont : font), FALSE);
     strip->setFont(font, dpi);
     SendMessageW(toolTip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageW(toolTip, TTM_SETMAXTIPWIDTH, 0, dpi.scale(600));
@@ -326,7 +325,7 @@ LRESULT MainDialogView::onControlColour(HDC dc, HWND control)
 {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, control == summaryLabel && refused ? refusalColour
-                                                         : GetSysColor(COLOR_WINDOWTEXT));
+                                                        : GetSysColor(COLOR_WINDOWTEXT));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 

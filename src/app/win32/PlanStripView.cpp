@@ -11,9 +11,9 @@ namespace tabrix::win32 {
 
 namespace {
 
-constexpr int laneHeight = 30;     ///< at 100 %
-constexpr int tickHeight = 4;      ///< at 100 %
-constexpr int fadeSlope = 6;       ///< width of a fade's slope at 100 %; a real fade is far narrower
+constexpr int laneHeight = 30; ///< at 100 %
+constexpr int tickHeight = 4;  ///< at 100 %
+constexpr int fadeSlope = 6;   ///< width of a fade's slope at 100 %; a real fade is far narrower
 
 COLORREF colourOf(const PlanColour& colour)
 {
@@ -231,8 +231,8 @@ LRESULT PlanStripView::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         GetClientRect(handle(), &client);
         // Drawn off screen first, so the strip never flickers while it is redrawn.
         HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max(1L, client.right),
-                                                std::max(1L, client.bottom));
+        HBITMAP bitmap =
+            CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
         const HGDIOBJ old = SelectObject(memory, bitmap);
         paint(memory);
         BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);

@@ -80,10 +80,9 @@ void ProgressDialogView::createControls()
     SendMessageW(progressBar, PBM_SETRANGE32, 0, 100);
     messageLabel = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                                    0, 0, 0, 0, handle(), nullptr, instance, nullptr);
-    actionButton = CreateWindowExW(0, L"Button", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                                   BS_DEFPUSHBUTTON, 0, 0, 0, 0, handle(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)),
-                                   instance, nullptr);
+    actionButton = CreateWindowExW(
+        0, L"Button", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
+        handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)), instance, nullptr);
     layOut();
 }
 

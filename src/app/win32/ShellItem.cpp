@@ -21,7 +21,8 @@ IShellItem* shellFolder(const std::string& path)
 std::string fileSystemPath(IShellItem* item)
 {
     wchar_t* path = nullptr;
-    if (item == nullptr || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || path == nullptr)
+    if (item == nullptr || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) ||
+        path == nullptr)
         return {};
     const std::string text = utf8FromWide(path);
     CoTaskMemFree(path);

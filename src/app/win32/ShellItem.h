@@ -6,8 +6,7 @@
 namespace tabrix::win32 {
 
 /// Releases a COM interface when it goes out of scope.
-template <typename Interface>
-class ComPtr {
+template <typename Interface> class ComPtr {
 public:
     ComPtr() = default;
     ComPtr(const ComPtr&) = delete;

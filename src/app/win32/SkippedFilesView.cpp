@@ -31,19 +31,17 @@ bool SkippedFilesView::open(HWND ownerWindow)
                       windowStyle, windowExStyle, RECT{0, 0, 100, 100}, owner))
         return false;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    intro = CreateWindowExW(0, L"Static",
-                            L"These files in \"Audio Files\" are not part of the conform:",
-                            WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0, handle(), nullptr,
-                            instance, nullptr);
+    intro = CreateWindowExW(
+        0, L"Static", L"These files in \"Audio Files\" are not part of the conform:",
+        WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0, handle(), nullptr, instance, nullptr);
     listView = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER |
                                    LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                                0, 0, 0, 0, handle(), nullptr, instance, nullptr);
     ListView_SetExtendedListViewStyle(listView, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    button = CreateWindowExW(0, L"Button", L"Close",
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
-                             handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(closeId)),
-                             instance, nullptr);
+    button = CreateWindowExW(
+        0, L"Button", L"Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
+        handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(closeId)), instance, nullptr);
 
     const wchar_t* headings[] = {L"File", L"Reason"};
     for (int column = 0; column < 2; ++column) {

@@ -52,9 +52,8 @@ SaveChoice Win32DialogServices::chooseSaveFile(const std::string& title,
     const std::wstring wideName = wideFromUtf8(defaultName);
     dialog->SetTitle(wideTitle.c_str());
     dialog->SetFileName(wideName.c_str());
-    if (IShellItem* folder = platform::isFolder(pathFromUtf8(startFolder))
-                                 ? shellFolder(startFolder)
-                                 : nullptr) {
+    if (IShellItem* folder =
+            platform::isFolder(pathFromUtf8(startFolder)) ? shellFolder(startFolder) : nullptr) {
         dialog->SetFolder(folder);
         folder->Release();
     }

@@ -42,7 +42,8 @@ LRESULT WindowBase::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CALLBACK WindowBase::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self =
+            static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -60,8 +61,9 @@ LRESULT CALLBACK WindowBase::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
 void WindowBase::dispatch(MSG& message)
 {
     HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    const bool ours = root != nullptr && reinterpret_cast<WNDPROC>(GetWindowLongPtrW(
-                                             root, GWLP_WNDPROC)) == &WindowBase::windowProc;
+    const bool ours =
+        root != nullptr &&
+        reinterpret_cast<WNDPROC>(GetWindowLongPtrW(root, GWLP_WNDPROC)) == &WindowBase::windowProc;
     if (ours && IsDialogMessageW(root, &message))
         return;
     TranslateMessage(&message);
@@ -91,8 +93,8 @@ HWND WindowBase::focusedPushButton(HWND window)
     wchar_t className[16] = {};
     GetClassNameW(focus, className, 16);
     const LONG_PTR type = GetWindowLongPtrW(focus, GWL_STYLE) & BS_TYPEMASK;
-    const bool push = lstrcmpiW(className, L"Button") == 0 &&
-                      (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+    const bool push =
+        lstrcmpiW(className, L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
     return push ? focus : nullptr;
 }
 

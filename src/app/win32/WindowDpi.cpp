@@ -4,8 +4,7 @@ namespace tabrix::win32 {
 
 namespace {
 
-template <typename Function>
-Function user32Function(const char* name)
+template <typename Function> Function user32Function(const char* name)
 {
     // Cast through a generic function pointer: the looked-up address has the named type.
     return reinterpret_cast<Function>(

@@ -32,7 +32,12 @@ constexpr std::uint64_t ten = 10ull * 3600 * 48000;
 // a second piece of the first recording, and audio that differs frame by frame.
 std::string writeDay(const std::filesystem::path& root, const std::string& name)
 {
-    struct Piece { const char* file; std::uint64_t start, frames; const char* time; int tfid; };
+    struct Piece {
+        const char* file;
+        std::uint64_t start, frames;
+        const char* time;
+        int tfid;
+    };
     constexpr Piece pieces[] = {{"A.wav", 0, 96000, "10:00:00", 1},
                                 {"B.wav", 48000, 24000, "11:00:00", 2},
                                 {"C.wav", 120000, 40000, "10:00:05", 1}};
@@ -40,7 +45,9 @@ std::string writeDay(const std::filesystem::path& root, const std::string& name)
     std::filesystem::create_directories(folder);
     for (const Piece& p : pieces)
         writeFile(folder / p.file,
-                  takeBytes({.timeReference = ten + p.start, .time = p.time, .tfid = p.tfid,
+                  takeBytes({.timeReference = ten + p.start,
+                             .time = p.time,
+                             .tfid = p.tfid,
                              .data = constantFrames(2, 24, p.frames, int(p.start) + 7, true)}));
     return utf8FromPath(root / pathFromUtf8(name));
 }
@@ -105,9 +112,12 @@ TEST(Win32MainWindow, StartsAt16BitStereoAndEachClickRebuildsTheSummary)
     EXPECT_EQ(textOf(view.summaryLine()), "16 Bit, Stereo");
     EXPECT_FALSE(IsWindowEnabled(view.conformButton()));
     const std::pair<HWND, const char*> clicks[] = {
-        {view.widthButton(1), "24 Bit, Stereo"},    {view.channelButton(4), "24 Bit, Dual Mono"},
-        {view.channelButton(2), "24 Bit, Mono Right"}, {view.channelButton(3), "24 Bit, Mono Sum"},
-        {view.widthButton(0), "16 Bit, Mono Sum"},  {view.channelButton(1), "16 Bit, Mono Left"},
+        {view.widthButton(1), "24 Bit, Stereo"},
+        {view.channelButton(4), "24 Bit, Dual Mono"},
+        {view.channelButton(2), "24 Bit, Mono Right"},
+        {view.channelButton(3), "24 Bit, Mono Sum"},
+        {view.widthButton(0), "16 Bit, Mono Sum"},
+        {view.channelButton(1), "16 Bit, Mono Left"},
         {view.chooseButton(), "16 Bit, Mono Left, 48.0Khz, 10:00:00.00-10:00:00.10, 9.60 KB"},
     };
     for (const auto& [button, summary] : clicks) {
@@ -130,7 +140,12 @@ TEST(Win32MainWindow, ConformsThroughTheProgressWindowOrStopsWhenItIsClosed)
     const std::filesystem::path out = outputFolder(dir);
     const std::string day = writeDay(out, "Window Day");
     const std::string longer = writeTake(dir, "Long", 48000, 180 * 48000, 0, 1, 16);
-    struct Case { std::string project; bool close; const char* file; std::uint32_t dataBytes; };
+    struct Case {
+        std::string project;
+        bool close;
+        const char* file;
+        std::uint32_t dataBytes;
+    };
     const Case cases[] = {{day, false, "window.wav", 160000 * 6},
                           {longer, true, "cancelled.wav", 180 * 48000 * 6}};
     for (const Case& c : cases) {
@@ -146,7 +161,8 @@ TEST(Win32MainWindow, ConformsThroughTheProgressWindowOrStopsWhenItIsClosed)
         click(view.conformButton());
         EXPECT_EQ(services.title, c.close ? "Conform Cancelled..." : "Conform Complete...");
         EXPECT_EQ(services.message.rfind(c.close ? "Cancelled after" : "Complete: window.wav", 0),
-                  0u) << services.message;
+                  0u)
+            << services.message;
         EXPECT_EQ(services.barPosition == 100, !c.close);
         const Bytes written = readFile(out / c.file);
         ASSERT_GE(written.size(), 1024u);
