@@ -62,14 +62,7 @@ bool ProgressDialogView::open(HWND ownerWindow)
 
 void ProgressDialogView::runModal(HWND ownerWindow)
 {
-    if (ownerWindow != nullptr)
-        EnableWindow(ownerWindow, FALSE);
-    if (open(ownerWindow))
-        pumpUntil([this] { return !isOpen(); });
-    if (ownerWindow != nullptr) {
-        EnableWindow(ownerWindow, TRUE);
-        SetActiveWindow(ownerWindow);
-    }
+    runModalOver(ownerWindow, [&] { return open(ownerWindow); });
 }
 
 void ProgressDialogView::createControls()
@@ -111,12 +104,7 @@ void ProgressDialogView::layOut()
 
     const SIZE outer = dpi.windowSizeFor(width + 2 * side, y, windowStyle, windowExStyle);
     // Centred over the owner, or the screen without one.
-    RECT over{};
-    if (owner == nullptr || !GetWindowRect(owner, &over))
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-    SetWindowPos(handle(), nullptr, over.left + (over.right - over.left - outer.cx) / 2,
-                 over.top + (over.bottom - over.top - outer.cy) / 2, outer.cx, outer.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    placeOver(handle(), owner, outer);
 }
 
 void ProgressDialogView::onTimer()

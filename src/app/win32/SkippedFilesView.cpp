@@ -68,14 +68,7 @@ bool SkippedFilesView::open(HWND ownerWindow)
 
 void SkippedFilesView::runModal(HWND ownerWindow)
 {
-    if (ownerWindow != nullptr)
-        EnableWindow(ownerWindow, FALSE);
-    if (open(ownerWindow))
-        pumpUntil([this] { return !isOpen(); });
-    if (ownerWindow != nullptr) {
-        EnableWindow(ownerWindow, TRUE);
-        SetActiveWindow(ownerWindow);
-    }
+    runModalOver(ownerWindow, [&] { return open(ownerWindow); });
 }
 
 void SkippedFilesView::layOut()
@@ -108,12 +101,7 @@ void SkippedFilesView::layOut()
     ListView_SetColumnWidth(listView, 1, LVSCW_AUTOSIZE_USEHEADER);
 
     const SIZE outer = dpi.windowSizeFor(width + 2 * margin, y, windowStyle, windowExStyle);
-    RECT over{};
-    if (owner == nullptr || !GetWindowRect(owner, &over))
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-    SetWindowPos(handle(), nullptr, over.left + (over.right - over.left - outer.cx) / 2,
-                 over.top + (over.bottom - over.top - outer.cy) / 2, outer.cx, outer.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    placeOver(handle(), owner, outer);
 }
 
 LRESULT SkippedFilesView::onMessage(UINT message, WPARAM wParam, LPARAM lParam)

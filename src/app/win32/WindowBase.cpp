@@ -1,5 +1,7 @@
 #include "WindowBase.h"
 
+#include <algorithm>
+
 namespace tabrix::win32 {
 
 WindowBase::~WindowBase()
@@ -96,6 +98,38 @@ HWND WindowBase::focusedPushButton(HWND window)
     const bool push =
         lstrcmpiW(className, L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
     return push ? focus : nullptr;
+}
+
+void WindowBase::runModalOver(HWND owner, const std::function<bool()>& open)
+{
+    if (owner != nullptr)
+        EnableWindow(owner, FALSE);
+    if (open())
+        pumpUntil([this] { return window == nullptr; });
+    if (owner != nullptr) {
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+    }
+}
+
+void WindowBase::placeOver(HWND window, HWND owner, SIZE outer)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(owner != nullptr ? owner : window, MONITOR_DEFAULTTONEAREST),
+                    &monitor);
+    const RECT area = monitor.rcWork;
+    RECT over{};
+    if (owner == nullptr || !GetWindowRect(owner, &over))
+        over = area;
+    const auto fit = [](LONG start, LONG length, LONG low, LONG high) {
+        return std::max(low, std::min(start, high - length));
+    };
+    const LONG left = fit(over.left + (over.right - over.left - outer.cx) / 2, outer.cx,
+                          area.left, area.right);
+    const LONG top =
+        fit(over.top + (over.bottom - over.top - outer.cy) / 2, outer.cy, area.top, area.bottom);
+    SetWindowPos(window, nullptr, left, top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace tabrix::win32
