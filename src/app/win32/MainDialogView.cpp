@@ -2,7 +2,7 @@
 
 #include "AppIcon.h"
 #include "WideText.h"
-#include "app/OptionChoices.h"
+#include "frontend/ProjectSummary.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -26,7 +26,7 @@ constexpr DWORD windowExStyle = WS_EX_ACCEPTFILES | WS_EX_CONTROLPARENT;
 
 // The widest summary a real project can produce; the line is sized for it so nothing clips.
 constexpr const wchar_t* widestSummary =
-    L"24 Bit, Mono Right, 176.4Khz, 23:59:59.99-23:59:59.99, 1000 MB";
+    L"32 Bit Float, Split Tracks (16), 176.4Khz, 23:59:59.99-23:59:59.99, 1000 MB";
 constexpr COLORREF refusalColour = RGB(0xb3, 0x26, 0x1e);
 
 } // namespace
@@ -75,12 +75,12 @@ void MainDialogView::buildControls()
     optionsBox = addControl(L"Button", L"", BS_GROUPBOX);
     widthLabel = addControl(L"Static", L"Width", SS_RIGHT);
     channelsLabel = addControl(L"Static", L"Channels", SS_RIGHT);
-    const std::vector<std::string> widths = widthChoiceCaptions();
+    const std::vector<std::string>& widths = widthChoiceTexts();
     for (std::size_t i = 0; i < widths.size(); ++i)
         widthButtons.push_back(addControl(L"Button", wideFromUtf8(widths[i]).c_str(),
                                           BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
                                           widthIdBase + int(i)));
-    const std::vector<std::string> channels = channelChoiceCaptions();
+    const std::vector<std::string>& channels = channelChoiceTexts();
     for (std::size_t i = 0; i < channels.size(); ++i)
         channelButtons.push_back(addControl(
             L"Button", wideFromUtf8(channels[i]).c_str(),

@@ -72,8 +72,8 @@ private:
     HWND unusedLabel = nullptr;
     HWND skippedDetailsButton = nullptr;
     HWND toolTip = nullptr;
-    std::vector<HWND> widthButtons;   ///< one per widthChoiceCaptions()
-    std::vector<HWND> channelButtons; ///< one per channelChoiceCaptions()
+    std::vector<HWND> widthButtons;   ///< one per widthChoiceTexts()
+    std::vector<HWND> channelButtons; ///< one per channelChoiceTexts()
     WindowDpi dpi;
     HFONT font = nullptr;
     HFONT boldFont = nullptr;

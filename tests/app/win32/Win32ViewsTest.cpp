@@ -9,8 +9,8 @@
 #include "SkippedFilesView.h"
 #include "WideText.h"
 #include "Win32DialogServices.h"
-#include "app/OptionChoices.h"
 #include "audio/ByteOrder.h"
+#include "frontend/ProjectSummary.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -107,8 +107,8 @@ TEST(Win32MainWindow, StartsAt16BitStereoAndEachClickRebuildsTheSummary)
     services.folder = {1, writeTake(dir, "Proj"), "Proj"};
     MainDialogView view(&services);
     ASSERT_TRUE(view.created());
-    ASSERT_EQ(view.widthButtonCount(), widthChoiceCaptions().size());
-    ASSERT_EQ(view.channelButtonCount(), channelChoiceCaptions().size());
+    ASSERT_EQ(view.widthButtonCount(), widthChoiceTexts().size());
+    ASSERT_EQ(view.channelButtonCount(), channelChoiceTexts().size());
     EXPECT_EQ(textOf(view.summaryLine()), "16 Bit, Stereo");
     EXPECT_FALSE(IsWindowEnabled(view.conformButton()));
     const std::pair<HWND, const char*> clicks[] = {
@@ -119,6 +119,11 @@ TEST(Win32MainWindow, StartsAt16BitStereoAndEachClickRebuildsTheSummary)
         {view.widthButton(0), "16 Bit, Mono Sum"},
         {view.channelButton(1), "16 Bit, Mono Left"},
         {view.chooseButton(), "16 Bit, Mono Left, 48.0Khz, 10:00:00.00-10:00:00.10, 9.60 KB"},
+        {view.widthButton(2), "32 Bit Float, Mono Left, 48.0Khz, 10:00:00.00-10:00:00.10, 19 KB"},
+        {view.channelButton(5),
+         "32 Bit Float, All Tracks (2), 48.0Khz, 10:00:00.00-10:00:00.10, 38 KB"},
+        {view.channelButton(6),
+         "32 Bit Float, Split Tracks (2), 48.0Khz, 10:00:00.00-10:00:00.10, 38 KB"},
     };
     for (const auto& [button, summary] : clicks) {
         click(button);
@@ -126,7 +131,7 @@ TEST(Win32MainWindow, StartsAt16BitStereoAndEachClickRebuildsTheSummary)
     }
     // Each group keeps exactly one button checked: the one the logic holds.
     for (std::size_t i = 0; i < view.channelButtonCount(); ++i)
-        EXPECT_EQ(SendMessageW(view.channelButton(i), BM_GETCHECK, 0, 0) == BST_CHECKED, i == 1);
+        EXPECT_EQ(SendMessageW(view.channelButton(i), BM_GETCHECK, 0, 0) == BST_CHECKED, i == 6);
     EXPECT_EQ(textOf(view.pathLine()), services.folder.selectedPath);
     EXPECT_TRUE(IsWindowEnabled(view.conformButton()));
     EXPECT_EQ(textOf(view.takesLine()), "1 take, 0 skipped");
