@@ -109,7 +109,7 @@ bool ConformCommand::confirmReplacing(const std::vector<std::string>& paths)
 {
     std::vector<std::string> existing;
     for (const std::string& path : paths)
-        if (std::error_code error; std::filesystem::exists(pathFromUtf8(path), error))
+        if (platform::exists(pathFromUtf8(path)))
             existing.push_back(utf8FromPath(pathFromUtf8(path).filename()));
     if (existing.empty())
         return true;
