@@ -74,8 +74,8 @@ void ProgressDialogView::createControls()
     messageLabel = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                                    0, 0, 0, 0, handle(), nullptr, instance, nullptr);
     actionButton = CreateWindowExW(
-        0, L"Button", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
-        handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)), instance, nullptr);
+        0, L"Button", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, handle(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)), instance, nullptr);
     layOut();
 }
 
@@ -155,8 +155,10 @@ LRESULT ProgressDialogView::onMessage(UINT message, WPARAM wParam, LPARAM lParam
         onRunEnded();
         return 0;
     case WM_COMMAND:
-        // The button, Enter (IDOK) and Escape (IDCANCEL) all act as the one button.
-        if (LOWORD(wParam) == buttonId || LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+        // The button and Escape (IDCANCEL) act as the one button; Enter (IDOK) only as "OK",
+        // so a stray key never stops a long conform.
+        if (LOWORD(wParam) == buttonId || LOWORD(wParam) == IDCANCEL ||
+            (LOWORD(wParam) == IDOK && progressLogic.ended()))
             onButton();
         return 0;
     case WM_CLOSE:

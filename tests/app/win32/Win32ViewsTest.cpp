@@ -80,6 +80,9 @@ struct DrivenProgress : FakeServices {
         EXPECT_EQ(textOf(view.handle()), "Converting...");
         if (closeWhileRunning) {
             ASSERT_TRUE(pumpUntil([&] { return view.progressPercent() > 0.0; }));
+            SetFocus(view.button());
+            pressKey(VK_RETURN); // a stray Enter never stops a running conform
+            EXPECT_EQ(view.logic().state(), ProgressState::Running);
             SendMessageW(view.handle(), WM_CLOSE, 0, 0);
             EXPECT_TRUE(view.isOpen()); // a running conform can't be closed, only cancelled
             EXPECT_EQ(textOf(view.handle()), "Conform Cancelled...");
@@ -90,7 +93,8 @@ struct DrivenProgress : FakeServices {
         barPosition = int(SendMessageW(view.bar(), PBM_GETPOS, 0, 0));
         EXPECT_EQ(textOf(view.button()), "OK");
         EXPECT_TRUE(view.workerJoined());
-        click(view.button());
+        SetFocus(view.button());
+        pressKey(VK_RETURN); // Enter is "OK" once the conform has ended
         EXPECT_FALSE(view.isOpen());
     }
     bool closeWhileRunning = false;
