@@ -71,18 +71,25 @@ std::filesystem::path outputFolder(const TempDir& dir)
 }
 
 // Scripted file dialogs around the real progress window and its worker thread. With
-// `closeWhileRunning` the window is closed once the run has started, which cancels it.
+// `closeWhileRunning` the window is closed once the run has started, which cancels it; a take
+// named in `removeBeforeRun` goes missing once the output is prepared, which fails the run.
 struct DrivenProgress : FakeServices {
     void runProgress(ConformProject& project, const ProgressJob& job) override
     {
+        if (!removeBeforeRun.empty())
+            std::filesystem::remove(removeBeforeRun);
         ProgressDialogView view(project, job);
         ASSERT_TRUE(view.open(nullptr));
         EXPECT_EQ(textOf(view.handle()), "Converting...");
+        // A stray Enter never stops a running conform. The window learns of the run's end only
+        // from a posted message, which no key press handles, so it is still running here.
+        SetFocus(view.button());
+        pressKey(VK_RETURN);
+        EXPECT_EQ(view.logic().state(), ProgressState::Running);
         if (closeWhileRunning) {
+            // The close follows the first progress at once: the run is listening, and has
+            // hundreds of blocks still to go.
             ASSERT_TRUE(pumpUntil([&] { return view.progressPercent() > 0.0; }));
-            SetFocus(view.button());
-            pressKey(VK_RETURN); // a stray Enter never stops a running conform
-            EXPECT_EQ(view.logic().state(), ProgressState::Running);
             SendMessageW(view.handle(), WM_CLOSE, 0, 0);
             EXPECT_TRUE(view.isOpen()); // a running conform can't be closed, only cancelled
             EXPECT_EQ(textOf(view.handle()), "Conform Cancelled...");
@@ -98,6 +105,7 @@ struct DrivenProgress : FakeServices {
         EXPECT_FALSE(view.isOpen());
     }
     bool closeWhileRunning = false;
+    std::filesystem::path removeBeforeRun;
     std::string title, message;
     int barPosition = -1;
 };
@@ -148,15 +156,23 @@ TEST(Win32MainWindow, ConformsThroughTheProgressWindowOrStopsWhenItIsClosed)
     TempDir dir;
     const std::filesystem::path out = outputFolder(dir);
     const std::string day = writeDay(out, "Window Day");
-    const std::string longer = writeTake(dir, "Long", 48000, 180 * 48000, 0, 1, 16);
+    const std::string longer = writeTake(dir, "Long", 48000, 600 * 48000, 0, 1, 16);
+    const std::string gone = writeTake(dir, "Gone");
     struct Case {
         std::string project;
         bool close;
+        std::filesystem::path removed;
         const char* file;
-        std::uint32_t dataBytes;
+        const char* title;
+        const char* messageStart;
+        std::uint32_t dataBytes; // what the file declares at the end
     };
-    const Case cases[] = {{day, false, "window.wav", 160000 * 6},
-                          {longer, true, "cancelled.wav", 180 * 48000 * 6}};
+    const Case cases[] = {
+        {day, false, {}, "window.wav", "Conform Complete...", "Complete: window.wav", 160000 * 6},
+        {longer, true, {}, "cancelled.wav", "Conform Cancelled...", "Cancelled after", 0},
+        {gone, false, dir.path() / "Gone" / "Audio Files" / "1728000000.wav", "failed.wav",
+         "Conform Failed...", "Failed: cannot read take 1728000000.wav", 0},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         std::filesystem::remove(out / c.file);
@@ -164,22 +180,27 @@ TEST(Win32MainWindow, ConformsThroughTheProgressWindowOrStopsWhenItIsClosed)
         services.folder = {1, c.project, "P"};
         services.saves = {savedAs(out / c.file)};
         services.closeWhileRunning = c.close;
+        services.removeBeforeRun = c.removed;
         MainDialogView view(&services);
         click(view.chooseButton());
         click(view.widthButton(1));
         click(view.conformButton());
-        EXPECT_EQ(services.title, c.close ? "Conform Cancelled..." : "Conform Complete...");
-        EXPECT_EQ(services.message.rfind(c.close ? "Cancelled after" : "Complete: window.wav", 0),
-                  0u)
-            << services.message;
-        EXPECT_EQ(services.barPosition == 100, !c.close);
+        EXPECT_EQ(services.title, c.title);
+        EXPECT_EQ(services.message.rfind(c.messageStart, 0), 0u) << services.message;
+        EXPECT_EQ(services.barPosition == 100, c.dataBytes > 0); // full only when complete
         const Bytes written = readFile(out / c.file);
         ASSERT_GE(written.size(), 1024u);
+        // A valid file whatever the end: its header declares exactly the samples it holds.
         EXPECT_EQ(written.size(), 1024u + loadU32le(&written[1020]));
-        EXPECT_EQ(loadU32le(&written[1020]) == c.dataBytes, !c.close); // all of it, or cut short
+        if (c.dataBytes > 0) {
+            EXPECT_EQ(loadU32le(&written[1020]), c.dataBytes);
+        } else if (c.close) {
+            EXPECT_GT(loadU32le(&written[1020]), 0u) << "a cancel keeps what was written";
+        }
         EXPECT_TRUE(services.messages.empty());
     }
     std::filesystem::remove(out / "cancelled.wav");
+    std::filesystem::remove(out / "failed.wav");
 }
 
 // Enter presses the focused button, or conforms; Escape closes the window.
