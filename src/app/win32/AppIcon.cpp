@@ -53,4 +53,11 @@ void AppIcon::setOn(HWND window)
     }
 }
 
+void AppIcon::removeFrom(HWND window)
+{
+    for (const WPARAM which : {WPARAM(ICON_SMALL), WPARAM(ICON_BIG)})
+        if (HICON old = reinterpret_cast<HICON>(SendMessageW(window, WM_SETICON, which, 0)))
+            DestroyIcon(old);
+}
+
 } // namespace tabrix::win32

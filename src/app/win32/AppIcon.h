@@ -7,8 +7,10 @@ namespace tabrix::win32 {
 /// for (the picture is IconPicture's).
 class AppIcon {
 public:
-    /// Gives `window` its small and large icons at the window's DPI.
+    /// Gives `window` its small and large icons at the window's DPI, replacing earlier ones.
     static void setOn(HWND window);
+    /// Takes the icons `setOn` gave `window` away again and frees them.
+    static void removeFrom(HWND window);
     /// The rendering as an icon handle; the caller destroys it. Null when the system refused.
     static HICON create(int sizePixels);
 };

@@ -355,6 +355,9 @@ LRESULT MainDialogView::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         DestroyWindow(handle());
         return 0;
+    case WM_DESTROY:
+        AppIcon::removeFrom(handle());
+        return 0;
     default:
         return WindowBase::onMessage(message, wParam, lParam);
     }
