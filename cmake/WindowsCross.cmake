@@ -48,6 +48,8 @@ function(tabrix_add_windows_zip)
                    NEWLINE_STYLE CRLF @ONLY)
     add_custom_command(OUTPUT ${zip}
         COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tabrix-conform> $<TARGET_FILE:tabrix> ${stage}
+        # Symbols help nobody who unzips the programs; they stay in the build's own copies.
+        COMMAND ${CMAKE_STRIP} --strip-unneeded ${stage}/tabrix-conform.exe ${stage}/tabrix.exe
         COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
         COMMAND ${CMAKE_COMMAND} -E chdir ${stage}
                 ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
