@@ -30,10 +30,10 @@ int MainApp::run(const std::vector<std::string>& arguments)
     MainDialogView window;
     if (!window.created())
         return 1;
-    if (!arguments.empty())
-        window.onDropped({arguments.front()}); // opened as if dropped on the window
     ShowWindow(window.handle(), SW_SHOWNORMAL);
     UpdateWindow(window.handle());
+    // Shown first, so a reason why the argument opened nothing has its window.
+    window.logic().onStartArguments(arguments);
     WindowBase::pumpUntil([&window] { return window.handle() == nullptr; });
     return 0;
 }

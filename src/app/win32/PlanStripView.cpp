@@ -1,19 +1,21 @@
 #include "PlanStripView.h"
 
 #include "WideText.h"
+#include "app/WindowColours.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace tabrix::win32 {
 
 namespace {
 
-constexpr int laneHeight = 30; ///< at 100 %
-constexpr int tickHeight = 4;  ///< at 100 %
-constexpr int fadeSlope = 6;   ///< width of a fade's slope at 100 %; a real fade is far narrower
+constexpr int tickHeight = 4; ///< at 100 %
+constexpr double wheelNotch = 120.0;
 
 COLORREF colourOf(const PlanColour& colour)
 {
@@ -34,12 +36,23 @@ std::wstring blockName(const std::string& takeName)
     return name;
 }
 
+std::wstring withCarriageReturns(const std::string& text)
+{
+    std::wstring wide;
+    for (wchar_t c : wideFromUtf8(text)) {
+        if (c == L'\n')
+            wide += L'\r';
+        wide += c;
+    }
+    return wide;
+}
+
 } // namespace
 
 PlanStripView::PlanStripView(HWND parent, int id)
 {
-    createWindow(L"TabrixPlanStrip", nullptr, L"", WS_CHILD | WS_VISIBLE, 0, RECT{0, 0, 10, 10},
-                 parent, id);
+    createWindow(L"TabrixPlanStrip", nullptr, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0,
+                 RECT{0, 0, 10, 10}, parent, id);
     toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -60,10 +73,11 @@ PlanStripView::~PlanStripView()
 
 void PlanStripView::setPlan(const ConformPlan& plan)
 {
-    shownPlan = plan;
-    blocks.clear();
-    hovered = -1;
-    InvalidateRect(handle(), nullptr, FALSE);
+    strip.setPlan(plan);
+    const RECT lane = laneRect();
+    strip.setLaneWidth(double(lane.right - lane.left));
+    hovered = {};
+    changed();
 }
 
 void PlanStripView::setPlaceholder(const std::string& text)
@@ -89,60 +103,95 @@ int PlanStripView::textWidth(const std::wstring& text) const
     return win32::textWidth(font, text);
 }
 
+int PlanStripView::rulerHeight() const
+{
+    return dpi.scale(tickHeight) + lineHeightOf(font) + 2;
+}
+
+int PlanStripView::minimumHeight() const
+{
+    return 2 * lineHeightOf(font) + rulerHeight() + 2; // a line of a name, and the ruler
+}
+
 int PlanStripView::preferredHeight() const
 {
-    const int rulerHeight = dpi.scale(tickHeight) + lineHeightOf(font) + 2;
-    return dpi.scale(laneHeight) + 2 + rulerHeight;
+    return 4 * lineHeightOf(font) + rulerHeight() + 2;
+}
+
+int PlanStripView::maximumHeight() const
+{
+    return 7 * lineHeightOf(font) + rulerHeight() + 2; // taller blocks show no more
 }
 
 RECT PlanStripView::laneRect() const
 {
     RECT client{};
     GetClientRect(handle(), &client);
-    // Room on both sides for half a ruler label, so the first and last never clip.
+    // Room on both sides for half a ruler label, so the first and last rarely need moving in.
     const int side = textWidth(L"00:00:00") / 2 + 2;
-    return {side, 1, std::max(side + 1, int(client.right) - side), 1 + dpi.scale(laneHeight)};
+    return {side, 1, std::max(side + 1, int(client.right) - side),
+            std::max(2, int(client.bottom) - rulerHeight() - 2)};
 }
 
-int PlanStripView::segmentAtX(int x) const
+void PlanStripView::changed()
 {
-    for (std::size_t i = 0; i < blocks.size(); ++i)
-        if (x >= blocks[i].left && x < blocks[i].right)
-            return int(i);
-    return -1;
+    InvalidateRect(handle(), nullptr, FALSE);
+    if (viewChanged)
+        viewChanged();
 }
 
-void PlanStripView::paint(HDC dc)
+void PlanStripView::press(PlanKey key)
+{
+    if (strip.onKey(key))
+        changed();
+}
+
+void PlanStripView::scrollTo(int value)
+{
+    strip.scrollToValue(value);
+    InvalidateRect(handle(), nullptr, FALSE);
+}
+
+std::string PlanStripView::tooltipAt(int x) const
+{
+    return strip.hitAt(double(x - laneRect().left)).tooltip;
+}
+
+void PlanStripView::paint(HDC dc) const
 {
     RECT client{};
     GetClientRect(handle(), &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     const HGDIOBJ oldFont = SelectObject(dc, font);
+    const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+    const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
     SetBkMode(dc, TRANSPARENT);
 
     // The lane's own background is what a gap looks like: nothing plays there.
     const RECT lane = laneRect();
-    const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
-    const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
     SetDCPenColor(dc, GetSysColor(COLOR_BTNSHADOW));
     SetDCBrushColor(dc, GetSysColor(COLOR_WINDOW));
     Rectangle(dc, lane.left - 1, lane.top - 1, lane.right + 1, lane.bottom + 1);
-
-    blocks.clear();
-    if (shownPlan.empty()) {
+    if (GetFocus() == handle()) {
+        RECT focus{lane.left - 3, lane.top - 1, lane.right + 3, lane.bottom + 3};
+        DrawFocusRect(dc, &focus);
+    }
+    if (plan().empty()) {
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-        RECT text = lane;
+        RECT text{lane.left + 8, lane.top, lane.right - 8, lane.bottom};
+        RECT measured = text;
+        DrawTextW(dc, placeholder.c_str(), int(placeholder.size()), &measured,
+                  DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+        const int height = measured.bottom - measured.top;
+        text.top += std::max(0, (int(text.bottom - text.top) - height) / 2);
         DrawTextW(dc, placeholder.c_str(), int(placeholder.size()), &text,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+                  DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
-        const double width = double(lane.right - lane.left);
-        for (const PlanSegment& segment : shownPlan.segments()) {
-            const int left = lane.left + int(shownPlan.fractionOf(segment.start) * width + 0.5);
-            const int right = lane.left + int(shownPlan.fractionOf(segment.end) * width + 0.5);
-            const RECT rect{left, lane.top, std::max(left + 1, right), lane.bottom};
-            blocks.push_back(rect);
-            paintBlock(dc, segment, rect);
-        }
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, lane.left, lane.top, lane.right, lane.bottom);
+        paintBlocks(dc, lane);
+        paintGaps(dc, lane);
+        RestoreDC(dc, saved);
         paintRuler(dc, lane);
     }
     SelectObject(dc, oldBrush);
@@ -150,47 +199,100 @@ void PlanStripView::paint(HDC dc)
     SelectObject(dc, oldFont);
 }
 
-void PlanStripView::paintBlock(HDC dc, const PlanSegment& segment, const RECT& rect) const
+void PlanStripView::paintBlocks(HDC dc, const RECT& lane) const
 {
-    // Sloped ends mark the fades at splices; pieces of one recording meet square.
-    const int slope = std::min(dpi.scale(fadeSlope), int(rect.right - rect.left) / 3);
-    const std::array<POINT, 4> shape{{
-        {rect.left + (segment.fadeIn ? slope : 0), rect.top},
-        {rect.right - (segment.fadeOut ? slope : 0), rect.top},
-        {rect.right, rect.bottom},
-        {rect.left, rect.bottom},
-    }};
-    const COLORREF fill = colourOf(segment.colour);
-    SetDCPenColor(dc, darker(fill));
-    SetDCBrushColor(dc, fill);
-    Polygon(dc, shape.data(), int(shape.size()));
+    const int lineHeight = lineHeightOf(font);
+    for (const PlanBlockShape& shape : strip.blockShapes()) {
+        const PlanSegment& segment = plan().segments()[shape.segment];
+        const double left = lane.left + shape.left;
+        const double right = lane.left + std::max(shape.right, shape.left + 1.0);
+        const double in =
+            shape.fadeIn.drawing == FadeDrawing::Slope ? shape.fadeIn.slopePixels : 0.0;
+        const double out =
+            shape.fadeOut.drawing == FadeDrawing::Slope ? shape.fadeOut.slopePixels : 0.0;
+        // A fade long enough to see is a slope from silence at the bottom to full level.
+        const auto at = [](double x) { return LONG(std::lround(x)); };
+        const std::array<POINT, 4> outline{{{at(left + in), lane.top},
+                                            {at(right - out), lane.top},
+                                            {at(right), lane.bottom},
+                                            {at(left), lane.bottom}}};
+        const COLORREF fill = colourOf(segment.colour);
+        SetDCPenColor(dc, right - left > 3.0 ? darker(fill) : fill);
+        SetDCBrushColor(dc, fill);
+        Polygon(dc, outline.data(), int(outline.size()));
 
-    // A name is drawn only where it fits whole; a clipped name says less than the tooltip does.
-    const std::wstring name = blockName(segment.takeName);
-    RECT text{rect.left + slope + 3, rect.top, rect.right - slope - 3, rect.bottom};
-    if (textWidth(name) <= text.right - text.left) {
-        SetTextColor(dc, RGB(255, 255, 255));
-        DrawTextW(dc, name.c_str(), int(name.size()), &text,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        // A fade too short to draw at this zoom is only marked where it is.
+        const COLORREF text = colourOf(WindowColours::textOn(segment.colour));
+        SetDCPenColor(dc, text);
+        const int markBottom = lane.top + (lane.bottom - lane.top) * 35 / 100;
+        if (shape.fadeIn.drawing == FadeDrawing::Mark) {
+            MoveToEx(dc, at(left + 1.5), lane.top, nullptr);
+            LineTo(dc, at(left + 1.5), markBottom);
+        }
+        if (shape.fadeOut.drawing == FadeDrawing::Mark) {
+            MoveToEx(dc, at(right - 1.5), lane.top, nullptr);
+            LineTo(dc, at(right - 1.5), markBottom);
+        }
+        // A name is drawn only where it fits whole, on one line or two broken between words:
+        // a clipped name says less than the tooltip does.
+        if (shape.segmentCount != 1)
+            continue;
+        const std::wstring name = blockName(segment.takeName);
+        RECT room{at(std::max(left, double(lane.left)) + std::max(in, 2.0) + 3), lane.top + 2,
+                  at(std::min(right, double(lane.right)) - std::max(out, 2.0) - 3),
+                  lane.bottom - 2};
+        if (room.right <= room.left)
+            continue;
+        RECT needed = room;
+        DrawTextW(dc, name.c_str(), int(name.size()), &needed,
+                  DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+        const int height = needed.bottom - needed.top;
+        if (needed.right - needed.left > room.right - room.left ||
+            height > room.bottom - room.top || height > 2 * lineHeight)
+            continue;
+        room.top += (room.bottom - room.top - height) / 2;
+        SetTextColor(dc, text);
+        DrawTextW(dc, name.c_str(), int(name.size()), &room,
+                  DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
     }
+}
+
+void PlanStripView::paintGaps(HDC dc, const RECT& lane) const
+{
+    // Silence is the lane's background, hatched so even a narrow gap stands out of the blocks.
+    HBRUSH hatch = CreateHatchBrush(HS_BDIAGONAL, GetSysColor(COLOR_BTNSHADOW));
+    const int oldMode = SetBkMode(dc, OPAQUE);
+    const COLORREF oldBack = SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    for (const PlanGapShape& gap : strip.gapShapes()) {
+        const RECT rect{LONG(std::lround(lane.left + gap.left)), lane.top,
+                        LONG(std::lround(lane.left + gap.right)), lane.bottom};
+        FillRect(dc, &rect, GetSysColorBrush(COLOR_WINDOW));
+        if (rect.right - rect.left >= 4) // narrower, the background alone shows it best
+            FillRect(dc, &rect, hatch);
+    }
+    SetBkColor(dc, oldBack);
+    SetBkMode(dc, oldMode);
+    DeleteObject(hatch);
 }
 
 void PlanStripView::paintRuler(HDC dc, const RECT& lane) const
 {
-    const int labelWidth = textWidth(L"00:00:00.00") + dpi.scale(12);
-    const int laneWidth = lane.right - lane.left;
-    const auto maxTicks = static_cast<std::size_t>(std::max(1, laneWidth / labelWidth));
+    RECT client{};
+    GetClientRect(handle(), &client);
+    const double labelPixels = textWidth(L"00:00:00.00") + dpi.scale(12);
     const int top = lane.bottom + 1;
     const int lineHeight = lineHeightOf(font);
     SetDCPenColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    for (const RulerTick& tick : shownPlan.rulerTicks(maxTicks)) {
-        const int x = lane.left + int(shownPlan.fractionOf(tick.position) * laneWidth + 0.5);
+    for (const PlanTickShape& tick : strip.rulerTicks(labelPixels)) {
+        const int x = lane.left + int(std::lround(tick.x));
         MoveToEx(dc, x, top, nullptr);
         LineTo(dc, x, top + dpi.scale(tickHeight));
         const std::wstring label = wideFromUtf8(tick.label);
-        const int width = textWidth(label);
-        RECT text{x - width / 2 - 1, top + dpi.scale(tickHeight), x + width / 2 + 2,
+        const int width = textWidth(label) + 2;
+        // Kept inside the strip: a mark near an edge moves its label in, never clips it.
+        const int left = std::clamp(x - width / 2, 0, std::max(0, int(client.right) - width));
+        RECT text{left, top + dpi.scale(tickHeight), left + width,
                   top + dpi.scale(tickHeight) + lineHeight};
         DrawTextW(dc, label.c_str(), int(label.size()), &text,
                   DT_CENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
@@ -199,24 +301,59 @@ void PlanStripView::paintRuler(HDC dc, const RECT& lane) const
 
 void PlanStripView::onMouseMove(int x)
 {
-    const int index = segmentAtX(x);
-    if (index == hovered)
+    const PlanHit hit = strip.hitAt(double(x - laneRect().left));
+    if (hit.kind == hovered.kind && hit.index == hovered.index)
         return;
-    hovered = index;
-    // The tip of the block left behind goes; the next one shows after the usual pause.
+    hovered = hit;
+    // The tip of what the pointer left goes; the next one shows after the usual pause.
     SendMessageW(toolTip, TTM_POP, 0, 0);
+}
+
+bool PlanStripView::onKey(WPARAM key)
+{
+    PlanKey planKey;
+    switch (key) {
+    case VK_ADD:
+    case VK_OEM_PLUS:
+        planKey = PlanKey::ZoomIn;
+        break;
+    case VK_SUBTRACT:
+    case VK_OEM_MINUS:
+        planKey = PlanKey::ZoomOut;
+        break;
+    case '0':
+    case VK_NUMPAD0:
+        planKey = PlanKey::FitAll;
+        break;
+    case VK_LEFT:
+        planKey = PlanKey::Left;
+        break;
+    case VK_RIGHT:
+        planKey = PlanKey::Right;
+        break;
+    case VK_PRIOR:
+        planKey = PlanKey::PageLeft;
+        break;
+    case VK_NEXT:
+        planKey = PlanKey::PageRight;
+        break;
+    case VK_HOME:
+        planKey = PlanKey::Home;
+        break;
+    case VK_END:
+        planKey = PlanKey::End;
+        break;
+    default:
+        return false;
+    }
+    press(planKey);
+    return true;
 }
 
 LRESULT PlanStripView::onToolTipText(NMHDR* header)
 {
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
-    tipText.clear();
-    if (hovered >= 0 && std::size_t(hovered) < shownPlan.segments().size())
-        for (wchar_t c : wideFromUtf8(shownPlan.describe(std::size_t(hovered)))) {
-            if (c == L'\n')
-                tipText += L'\r';
-            tipText += c;
-        }
+    tipText = withCarriageReturns(hovered.tooltip);
     info->lpszText = tipText.data();
     return 0;
 }
@@ -244,12 +381,41 @@ LRESULT PlanStripView::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_ERASEBKGND:
         return 1; // WM_PAINT covers everything
-    case WM_SIZE:
+    case WM_SIZE: {
+        const RECT lane = laneRect();
+        strip.setLaneWidth(double(lane.right - lane.left));
+        changed();
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
         InvalidateRect(handle(), nullptr, FALSE);
         return 0;
-    case WM_MOUSEMOVE:
-        onMouseMove(static_cast<short>(LOWORD(lParam)));
+    case WM_LBUTTONDOWN:
+        SetFocus(handle());
         return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS; // the arrows scroll the plan instead of moving the focus
+    case WM_KEYDOWN:
+        if (onKey(wParam))
+            return 0;
+        break;
+    case WM_MOUSEMOVE:
+        onMouseMove(GET_X_LPARAM(lParam));
+        return 0;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; // screen coordinates
+        ScreenToClient(handle(), &point);
+        const double notches = GET_WHEEL_DELTA_WPARAM(wParam) / wheelNotch;
+        const bool zoom = message == WM_MOUSEWHEEL && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL);
+        // A tilt or sideways swipe scrolls; up and down scroll, or zoom with Ctrl.
+        if (strip.onWheel(notches, zoom, double(point.x - laneRect().left))) {
+            changed();
+            return 0;
+        }
+        break;
+    }
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->hwndFrom == toolTip && header->code == TTN_GETDISPINFOW)

@@ -12,24 +12,30 @@ namespace tabrix::win32 {
 
 namespace {
 
-constexpr UINT runEndedMessage = WM_APP + 1;
 constexpr UINT_PTR refreshTimer = 1;
 constexpr UINT refreshMilliseconds = 100;
 constexpr int buttonId = 100;
 constexpr DWORD windowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD windowExStyle = WS_EX_DLGMODALFRAME;
-constexpr int contentWidth = 420; ///< at 100 %
+constexpr int contentWidth = 420; ///< at 100 %, at least
+// The longest message the window shows; the window is wide enough for it on two lines, so it
+// keeps its size at the end.
+constexpr const wchar_t* widestMessage =
+    L"Cancelled after 10:00:00.00 of 10:00:00.00. Day 17 Main Unit L.wav and Day 17 Main Unit "
+    L"R.wav are valid up to there.";
 
 } // namespace
 
-ProgressDialogView::ProgressDialogView(ConformProject& project, const ProgressJob& job)
-    : project(project), job(job), progressLogic([&project] { project.requestCancel(); }, job)
+ProgressDialogView::ProgressDialogView(ConformProject& project, ConformWorker& worker,
+                                       const ProgressJob& job)
+    : project(project), worker(worker), job(job),
+      progressLogic([&project] { project.requestCancel(); }, job)
 {
 }
 
 ProgressDialogView::~ProgressDialogView()
 {
-    if (worker.joinable()) {
+    if (started && !joined) {
         // Only reachable when the window goes without having been closed: stop the run.
         project.requestCancel();
         worker.join();
@@ -51,12 +57,7 @@ bool ProgressDialogView::open(HWND ownerWindow)
 
     started = true;
     SetTimer(handle(), refreshTimer, refreshMilliseconds, nullptr);
-    HWND target = handle();
-    worker = std::thread([this, target] {
-        runResult.store(project.run(percent));
-        runDone.store(true);
-        PostMessageW(target, runEndedMessage, 0, 0);
-    });
+    worker.start(project, percent);
     return true;
 }
 
@@ -70,7 +71,7 @@ void ProgressDialogView::createControls()
     HINSTANCE instance = GetModuleHandleW(nullptr);
     progressBar = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
                                   handle(), nullptr, instance, nullptr);
-    SendMessageW(progressBar, PBM_SETRANGE32, 0, 100);
+    SendMessageW(progressBar, PBM_SETRANGE32, 0, progressBarSteps);
     messageLabel = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                                    0, 0, 0, 0, handle(), nullptr, instance, nullptr);
     actionButton = CreateWindowExW(
@@ -89,7 +90,8 @@ void ProgressDialogView::layOut()
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 
     const int lineHeight = lineHeightOf(font);
-    const int width = dpi.scale(contentWidth);
+    const int width =
+        std::max(dpi.scale(contentWidth), textWidth(font, widestMessage) / 2 + lineHeight);
     const int side = dpi.scale(12);
     int y = dpi.scale(22);
     MoveWindow(progressBar, side, y, width, dpi.scale(18), TRUE);
@@ -110,19 +112,20 @@ void ProgressDialogView::layOut()
 void ProgressDialogView::onTimer()
 {
     progressLogic.onTimer(percent.load());
+    if (started && !joined && worker.finished())
+        showEndOfRun();
     showFields();
 }
 
-void ProgressDialogView::onRunEnded()
+void ProgressDialogView::showEndOfRun()
 {
-    if (!runDone.load() || progressLogic.ended())
-        return;
-    // The worker is done with the project: its failure and the file are settled, and the
-    // thread is at most returning from posting this message.
+    // The run has returned: its failure and the file are settled, and the worker is only
+    // returning, so joining it does not wait.
     worker.join();
+    joined = true;
     KillTimer(handle(), refreshTimer);
-    progressLogic.finishConform(runEndOf(project, runResult.load(), job));
-    showFields();
+    progressLogic.finishConform(runEndOf(project, worker.result(), job));
+    SetFocus(actionButton);
 }
 
 void ProgressDialogView::onButton()
@@ -131,7 +134,7 @@ void ProgressDialogView::onButton()
         showFields();
         return;
     }
-    // Ended: the worker has been joined when the end was shown.
+    // Ended: the worker was joined when the end was shown.
     DestroyWindow(handle());
 }
 
@@ -140,7 +143,8 @@ void ProgressDialogView::showFields()
     const ProgressFields& fields = progressLogic.fields();
     setWindowTextOf(handle(), fields.title);
     setWindowTextOf(actionButton, fields.buttonCaption);
-    SendMessageW(progressBar, PBM_SETPOS, WPARAM(std::clamp(fields.barPosition, 0, 100)), 0);
+    SendMessageW(progressBar, PBM_SETPOS,
+                 WPARAM(std::clamp(fields.barPosition, 0, progressBarSteps)), 0);
     setWindowTextOf(messageLabel, fields.message);
 }
 
@@ -151,14 +155,11 @@ LRESULT ProgressDialogView::onMessage(UINT message, WPARAM wParam, LPARAM lParam
         if (wParam == refreshTimer)
             onTimer();
         return 0;
-    case runEndedMessage:
-        onRunEnded();
-        return 0;
     case WM_COMMAND:
-        // The button and Escape (IDCANCEL) act as the one button; Enter (IDOK) only as "OK",
-        // so a stray key never stops a long conform.
+        // The button and Escape (IDCANCEL) act as the one button; Enter (IDOK) as the logic
+        // says: "OK" once ended, nothing while the conform runs.
         if (LOWORD(wParam) == buttonId || LOWORD(wParam) == IDCANCEL ||
-            (LOWORD(wParam) == IDOK && progressLogic.ended()))
+            (LOWORD(wParam) == IDOK && progressLogic.onEnterKey()))
             onButton();
         return 0;
     case WM_CLOSE:

@@ -1,10 +1,10 @@
 #pragma once
 #include "WindowBase.h"
 #include "WindowDpi.h"
+#include "app/ConformWorker.h"
 #include "app/ProgressLogic.h"
 
 #include <atomic>
-#include <thread>
 
 namespace tabrix {
 class ConformProject;
@@ -12,15 +12,15 @@ class ConformProject;
 
 namespace tabrix::win32 {
 
-/// The progress window: runs `project.run` on a worker thread from the moment it opens,
-/// refreshes its bar every 100 ms and offers Cancel, then OK. It cannot close while the
-/// conform runs. The worker and the window share only atomics: the worker posts a message
-/// when the run has ended, and the window's thread never waits for a running conform.
+/// The progress window: starts the conform on `worker` the moment it opens, refreshes its bar
+/// every 100 ms, and offers Cancel, then OK. It cannot close while the conform runs. Each
+/// refresh asks the worker whether the run has returned and only then joins it, so the
+/// window's thread never waits for a running conform.
 class ProgressDialogView : public WindowBase {
 public:
-    /// `project` must have its output prepared and must outlive the window; `job` names the
-    /// output(s) and the length of the whole conform.
-    ProgressDialogView(ConformProject& project, const ProgressJob& job);
+    /// `project` must have its output prepared; it and `worker` must outlive the window. `job`
+    /// names the output(s) and the length of the whole conform.
+    ProgressDialogView(ConformProject& project, ConformWorker& worker, const ProgressJob& job);
     ~ProgressDialogView() override;
 
     /// Shows the window over `owner` (may be null) and starts the conform. False when the window
@@ -32,8 +32,8 @@ public:
     const ProgressLogic& logic() const noexcept { return progressLogic; }
     /// The run's progress so far, in percent (may end a little above 100).
     double progressPercent() const noexcept { return percent.load(); }
-    /// True once the worker thread has ended and been joined.
-    bool workerJoined() const noexcept { return started && !worker.joinable(); }
+    /// True once the worker has ended and been joined.
+    bool workerJoined() const noexcept { return joined; }
     /// True from `open` until the window has closed.
     bool isOpen() const noexcept { return handle() != nullptr; }
     HWND button() const noexcept { return actionButton; }
@@ -47,11 +47,12 @@ private:
     void createControls();
     void layOut();
     void onTimer();
-    void onRunEnded();
+    void showEndOfRun();
     void onButton();
     void showFields();
 
     ConformProject& project;
+    ConformWorker& worker;
     ProgressJob job;
     ProgressLogic progressLogic;
     HWND owner = nullptr;
@@ -61,10 +62,8 @@ private:
     HFONT font = nullptr;
     WindowDpi dpi;
     std::atomic<double> percent{0.0};
-    std::atomic<bool> runDone{false};
-    std::atomic<bool> runResult{false};
-    std::thread worker;
     bool started = false;
+    bool joined = false;
 };
 
 } // namespace tabrix::win32

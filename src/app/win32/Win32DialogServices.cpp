@@ -1,10 +1,11 @@
 #include "Win32DialogServices.h"
 
 #include "CFolderDialog.h"
+#include "DetailsDialogView.h"
 #include "ProgressDialogView.h"
 #include "ShellItem.h"
-#include "SkippedFilesView.h"
 #include "WideText.h"
+#include "app/ThreadWorker.h"
 #include "audio/PlatformFs.h"
 #include "audio/Types.h"
 
@@ -86,9 +87,9 @@ bool Win32DialogServices::confirm(const std::string& text, const std::string& ti
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-void Win32DialogServices::showSkippedFiles(const std::vector<SkippedRow>& rows)
+void Win32DialogServices::showDetails(const DetailsContent& content)
 {
-    SkippedFilesView view(rows);
+    DetailsDialogView view(content);
     view.runModal(owner);
 }
 
@@ -128,7 +129,8 @@ std::optional<VolumeSpace> Win32DialogServices::volumeSpace(const std::string& f
 
 void Win32DialogServices::runProgress(ConformProject& project, const ProgressJob& job)
 {
-    ProgressDialogView progress(project, job);
+    ThreadWorker worker;
+    ProgressDialogView progress(project, worker, job);
     progress.runModal(owner);
 }
 

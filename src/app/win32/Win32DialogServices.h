@@ -8,7 +8,7 @@
 namespace tabrix::win32 {
 
 /// The real dialogs on Windows: the shell's folder chooser and save dialog, message boxes, the
-/// skipped-files list, the progress window, the free-space query, and values remembered between
+/// Details window, the progress window, the free-space query, and values remembered between
 /// runs under HKEY_CURRENT_USER, all modal over `owner`.
 class Win32DialogServices : public DialogServices {
 public:
@@ -28,7 +28,7 @@ public:
                               const std::string& startFolder) override;
     void showMessage(const std::string& text, const std::string& title) override;
     bool confirm(const std::string& text, const std::string& title) override;
-    void showSkippedFiles(const std::vector<SkippedRow>& rows) override;
+    void showDetails(const DetailsContent& content) override;
     std::string recall(const std::string& key) override;
     void remember(const std::string& key, const std::string& value) override;
     std::optional<VolumeSpace> volumeSpace(const std::string& folder) override;

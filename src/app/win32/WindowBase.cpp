@@ -125,8 +125,8 @@ void WindowBase::placeOver(HWND window, HWND owner, SIZE outer)
     const auto fit = [](LONG start, LONG length, LONG low, LONG high) {
         return std::max(low, std::min(start, high - length));
     };
-    const LONG left = fit(over.left + (over.right - over.left - outer.cx) / 2, outer.cx,
-                          area.left, area.right);
+    const LONG left =
+        fit(over.left + (over.right - over.left - outer.cx) / 2, outer.cx, area.left, area.right);
     const LONG top =
         fit(over.top + (over.bottom - over.top - outer.cy) / 2, outer.cy, area.top, area.bottom);
     SetWindowPos(window, nullptr, left, top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -3,12 +3,13 @@
 #include "FakeDialogs.h"
 #include "WindowDriver.h"
 
+#include "DetailsDialogView.h"
 #include "MainDialogView.h"
 #include "PlanStripView.h"
 #include "ProgressDialogView.h"
-#include "SkippedFilesView.h"
 #include "WideText.h"
 #include "Win32DialogServices.h"
+#include "app/ThreadWorker.h"
 #include "audio/ByteOrder.h"
 #include "frontend/ProjectSummary.h"
 
@@ -78,7 +79,8 @@ struct DrivenProgress : FakeServices {
     {
         if (!removeBeforeRun.empty())
             std::filesystem::remove(removeBeforeRun);
-        ProgressDialogView view(project, job);
+        ThreadWorker worker;
+        ProgressDialogView view(project, worker, job);
         ASSERT_TRUE(view.open(nullptr));
         EXPECT_EQ(textOf(view.handle()), "Converting...");
         // A stray Enter never stops a running conform. The window learns of the run's end only
@@ -92,7 +94,7 @@ struct DrivenProgress : FakeServices {
             ASSERT_TRUE(pumpUntil([&] { return view.progressPercent() > 0.0; }));
             SendMessageW(view.handle(), WM_CLOSE, 0, 0);
             EXPECT_TRUE(view.isOpen()); // a running conform can't be closed, only cancelled
-            EXPECT_EQ(textOf(view.handle()), "Conform Cancelled...");
+            EXPECT_EQ(textOf(view.handle()), "Cancelling...");
         }
         ASSERT_TRUE(pumpUntil([&] { return view.logic().ended(); }));
         title = textOf(view.handle());
@@ -168,10 +170,10 @@ TEST(Win32MainWindow, ConformsThroughTheProgressWindowOrStopsWhenItIsClosed)
         std::uint32_t dataBytes; // what the file declares at the end
     };
     const Case cases[] = {
-        {day, false, {}, "window.wav", "Conform Complete...", "Complete: window.wav", 160000 * 6},
-        {longer, true, {}, "cancelled.wav", "Conform Cancelled...", "Cancelled after", 0},
+        {day, false, {}, "window.wav", "Conform Complete", "Complete: window.wav", 160000 * 6},
+        {longer, true, {}, "cancelled.wav", "Conform Cancelled", "Cancelled after", 0},
         {gone, false, dir.path() / "Gone" / "Audio Files" / "1728000000.wav", "failed.wav",
-         "Conform Failed...", "Failed: cannot read take 1728000000.wav", 0},
+         "Conform Failed", "Failed: cannot read take 1728000000.wav", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -187,7 +189,8 @@ TEST(Win32MainWindow, ConformsThroughTheProgressWindowOrStopsWhenItIsClosed)
         click(view.conformButton());
         EXPECT_EQ(services.title, c.title);
         EXPECT_EQ(services.message.rfind(c.messageStart, 0), 0u) << services.message;
-        EXPECT_EQ(services.barPosition == 100, c.dataBytes > 0); // full only when complete
+        // Full only when complete.
+        EXPECT_EQ(services.barPosition == progressBarSteps, c.dataBytes > 0);
         const Bytes written = readFile(out / c.file);
         ASSERT_GE(written.size(), 1024u);
         // A valid file whatever the end: its header declares exactly the samples it holds.
@@ -223,17 +226,20 @@ TEST(Win32MainWindow, EnterPressesTheFocusedButtonOrConformsAndEscapeCloses)
     ASSERT_TRUE(view.logic().openProject(writeTake(dir, "Keys"), "Keys"));
     SetFocus(view.channelButton(0));
     pressKey(VK_RETURN);
-    EXPECT_EQ(services.asked, std::vector<std::string>{"Choose Filename: Keys"});
+    EXPECT_EQ(services.asked, std::vector<std::string>{"Save the conformed file: Keys"});
 
     pressKey(VK_ESCAPE);
     EXPECT_EQ(view.handle(), nullptr);
 }
 
-// A folder dropped from the shell opens like a chosen one; a Unicode name survives the trip.
-TEST(Win32MainWindow, ADroppedFolderOpensAndKeepsItsUnicodeName)
+// A folder dropped from the shell opens like a chosen one, a take opens its project, anything
+// else says why it opened nothing; a Unicode name survives the trip.
+TEST(Win32MainWindow, ADroppedFolderOrTakeOpensItsProjectAndKeepsItsUnicodeName)
 {
     TempDir dir;
     const std::string project = writeDay(dir.path(), "Día 1 – Ωmega");
+    const std::string other = writeDay(dir.path(), "Other");
+    writeFile(dir.path() / "notes.txt", Bytes{1});
     FakeServices services;
     MainDialogView view(&services);
     const auto drop = [&](const std::string& path) {
@@ -248,63 +254,145 @@ TEST(Win32MainWindow, ADroppedFolderOpensAndKeepsItsUnicodeName)
         SendMessageW(view.handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
     };
     drop(project + "\\Audio Files\\A.wav");
-    EXPECT_TRUE(view.logic().projectPath().empty()) << "a file is not a project folder";
-    drop(project);
     EXPECT_EQ(view.logic().projectName(), "Día 1 – Ωmega");
+    EXPECT_EQ(textOf(view.pathLine()), project);
+    EXPECT_TRUE(IsWindowEnabled(view.conformButton()));
+    drop(utf8FromPath(dir.path() / "notes.txt"));
+    EXPECT_EQ(view.logic().projectPath(), project) << "not a project: the open one stays";
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].rfind(MainDialog::notOpenedTitle, 0), 0u);
+    drop(other);
+    EXPECT_EQ(view.logic().projectName(), "Other");
+}
+
+// The program's argument opens its project as a drop would.
+TEST(Win32MainWindow, OpensTheProjectGivenAsTheFirstArgument)
+{
+    TempDir dir;
+    const std::string project = writeDay(dir.path(), "Argued");
+    FakeServices services;
+    MainDialogView view(&services);
+    view.logic().onStartArguments({project});
     EXPECT_EQ(textOf(view.pathLine()), project);
     EXPECT_TRUE(IsWindowEnabled(view.conformButton()));
 }
 
-TEST(Win32PlanStrip, PaintsOneBlockPerSegmentInItsRecordingsColour)
+// The window can be made larger (the strip grows) but not smaller than its content, and opens
+// at the size it had when it was last closed.
+TEST(Win32MainWindow, GrowsItsStripAndOpensAtTheSizeItWasClosedAt)
+{
+    FakeServices services;
+    WindowSize closedAt;
+    int stripHeight = 0;
+    {
+        MainDialogView view(&services);
+        RECT opened{};
+        GetWindowRect(view.handle(), &opened);
+        RECT strip{};
+        GetWindowRect(view.planStrip().handle(), &strip);
+        SetWindowPos(view.handle(), nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER);
+        // No smaller than the content: the strip at its least, Conform still inside.
+        RECT least{}, conform{}, client{};
+        GetWindowRect(view.planStrip().handle(), &least);
+        EXPECT_EQ(least.bottom - least.top, view.planStrip().minimumHeight());
+        GetWindowRect(view.conformButton(), &conform);
+        MapWindowPoints(nullptr, view.handle(), reinterpret_cast<POINT*>(&conform), 2);
+        GetClientRect(view.handle(), &client);
+        EXPECT_LE(conform.bottom, client.bottom);
+        const int grown = 200;
+        SetWindowPos(view.handle(), nullptr, 0, 0, opened.right - opened.left + grown,
+                     opened.bottom - opened.top + grown, SWP_NOMOVE | SWP_NOZORDER);
+        RECT taller{};
+        GetWindowRect(view.planStrip().handle(), &taller);
+        EXPECT_GT(taller.right - taller.left, strip.right - strip.left);
+        stripHeight = int(taller.bottom - taller.top);
+        EXPECT_GE(stripHeight, int(strip.bottom - strip.top));
+        closedAt = view.sizeInDips();
+        SendMessageW(view.handle(), WM_CLOSE, 0, 0);
+    }
+    MainDialogView reopened(&services);
+    EXPECT_EQ(reopened.sizeInDips(), closedAt);
+}
+
+TEST(Win32PlanStrip, PaintsTheVisibleBlocksInTheirColoursAndZoomsWithItsButtons)
 {
     TempDir dir;
     FakeServices services;
     MainDialogView view(&services);
     ASSERT_TRUE(view.logic().openProject(writeDay(dir.path(), "S"), "S"));
     PlanStripView& strip = view.planStrip();
-    RECT client{};
-    GetClientRect(strip.handle(), &client);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    ReleaseDC(nullptr, screen);
-    SelectObject(dc, bitmap);
-    strip.paint(dc);
-
-    const ConformPlan& plan = strip.plan();
-    ASSERT_EQ(plan.segments().size(), 4u);
-    ASSERT_EQ(strip.paintedBlocks().size(), 4u);
-    for (std::size_t i = 0; i < 4; ++i) {
-        const RECT block = strip.paintedBlocks()[i];
-        const int middle = (block.left + block.right) / 2;
-        const PlanColour c = plan.segments()[i].colour;
-        EXPECT_EQ(GetPixel(dc, middle, block.bottom - 3), RGB(c.red, c.green, c.blue)) << i;
-        EXPECT_EQ(strip.segmentAtX(middle), int(i));
+    const auto painted = [&] {
+        RECT client{};
+        GetClientRect(strip.handle(), &client);
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+        ReleaseDC(nullptr, screen);
+        SelectObject(dc, bitmap);
+        strip.paint(dc);
+        return std::pair{dc, bitmap};
+    };
+    const auto [dc, bitmap] = painted();
+    const RECT lane = strip.laneRect();
+    const std::vector<PlanBlockShape> blocks = strip.logic().blockShapes();
+    ASSERT_EQ(blocks.size(), 4u);
+    for (const PlanBlockShape& block : blocks) {
+        const int middle = lane.left + int((block.left + block.right) / 2);
+        const PlanColour c = strip.plan().segments()[block.segment].colour;
+        EXPECT_EQ(GetPixel(dc, middle, lane.bottom - 3), RGB(c.red, c.green, c.blue))
+            << block.segment;
     }
-    const RECT third = strip.paintedBlocks()[2], fourth = strip.paintedBlocks()[3];
-    EXPECT_EQ(strip.segmentAtX((third.right + fourth.left) / 2), -1); // the gap
-    EXPECT_EQ(GetPixel(dc, (third.right + fourth.left) / 2, third.bottom - 3),
-              GetSysColor(COLOR_WINDOW));
+    const std::vector<PlanGapShape> gaps = strip.logic().gapShapes();
+    ASSERT_EQ(gaps.size(), 1u);
+    const int gapMiddle = lane.left + int((gaps[0].left + gaps[0].right) / 2);
+    EXPECT_EQ(strip.tooltipAt(gapMiddle).rfind("Silence, ", 0), 0u) << strip.tooltipAt(gapMiddle);
+    const int firstMiddle = lane.left + int((blocks[0].left + blocks[0].right) / 2);
+    EXPECT_EQ(strip.tooltipAt(firstMiddle).rfind("A.wav", 0), 0u);
     DeleteDC(dc);
     DeleteObject(bitmap);
     EXPECT_EQ(textOf(view.takesLine()), "3 takes, 0 skipped");
-    EXPECT_FALSE(IsWindowEnabled(view.detailsButton()));
+
+    // Shown whole: only zooming in can be done; in, the bar scrolls; "Fit All" shows it whole.
+    EXPECT_FALSE(IsWindowEnabled(view.zoomOutButton()));
+    EXPECT_FALSE(IsWindowEnabled(view.fitAllButton()));
+    EXPECT_FALSE(IsWindowEnabled(view.planScrollBar()));
+    click(view.zoomInButton());
+    click(view.zoomInButton());
+    EXPECT_FALSE(strip.logic().fitted());
+    EXPECT_TRUE(IsWindowEnabled(view.planScrollBar()));
+    SetFocus(strip.handle());
+    pressKey(VK_END);
+    EXPECT_GE(strip.logic().visibleEnd() + strip.logic().framesPerPixel(),
+              double(strip.plan().end()));
+    click(view.widthButton(1)); // an option keeps the zoom
+    EXPECT_FALSE(strip.logic().fitted());
+    click(view.fitAllButton());
+    EXPECT_TRUE(strip.logic().fitted());
+    EXPECT_FALSE(IsWindowEnabled(view.planScrollBar()));
 }
 
-TEST(Win32Details, ListsEverySkippedFileWithItsReasonAndClosesOnEscape)
+TEST(Win32Details, ListsEverySectionInFullAndClosesOnEscape)
 {
-    const std::vector<SkippedRow> rows = {{"Slate.wav", "no audio data"},
-                                          {"Phone Memo.wav", "compressed audio"}};
-    SkippedFilesView view(rows);
+    DetailsContent content;
+    content.intro = "Read from";
+    content.folder = "C:\\Day 1\\Audio Files";
+    content.sections = {{"Skipped files: 2",
+                         {"File", "Reason"},
+                         {{"Slate.wav", "no audio data"}, {"Phone Memo.wav", "compressed audio"}},
+                         "None."},
+                        {"Takes not used: 0", {"Take", "Would play", "Plays there"}, {}, "None."}};
+    DetailsDialogView view(content);
     ASSERT_TRUE(view.open(nullptr));
-    ASSERT_EQ(ListView_GetItemCount(view.list()), 2);
-    for (int i = 0; i < 2; ++i) {
-        wchar_t text[64] = {};
-        ListView_GetItemText(view.list(), i, 0, text, 64);
-        EXPECT_EQ(utf8FromWide(text), rows[std::size_t(i)].fileName);
-        ListView_GetItemText(view.list(), i, 1, text, 64);
-        EXPECT_EQ(utf8FromWide(text), rows[std::size_t(i)].reason);
-    }
+    ASSERT_EQ(ListView_GetItemCount(view.list(0)), 2);
+    for (int i = 0; i < 2; ++i)
+        for (int column = 0; column < 2; ++column) {
+            wchar_t text[64] = {};
+            ListView_GetItemText(view.list(0), i, column, text, 64);
+            EXPECT_EQ(utf8FromWide(text),
+                      content.sections[0].rows[std::size_t(i)][std::size_t(column)]);
+        }
+    EXPECT_EQ(view.list(1), nullptr) << "an empty section says so instead";
+    EXPECT_EQ(GetFocus(), view.list(0));
     pressKey(VK_ESCAPE);
     EXPECT_FALSE(view.isOpen());
 }
