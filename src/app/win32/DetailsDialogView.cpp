@@ -134,14 +134,17 @@ void DetailsDialogView::setFonts()
 void DetailsDialogView::sizeColumns()
 {
     // Every cell in full: each column as wide as its widest cell or title, plus a little room.
-    const int room = 2 * textWidth(font, L"x");
+    const int room = 2 * textWidth(font, L"x") + dpi.scale(12);
     for (std::size_t i = 0; i < sections.size(); ++i) {
         if (sections[i].list == nullptr)
             continue;
-        for (std::size_t column = 0; column < content.sections[i].columns.size(); ++column) {
-            ListView_SetColumnWidth(sections[i].list, int(column), LVSCW_AUTOSIZE_USEHEADER);
-            ListView_SetColumnWidth(sections[i].list, int(column),
-                                    ListView_GetColumnWidth(sections[i].list, int(column)) + room);
+        const DetailsSection& section = content.sections[i];
+        for (std::size_t column = 0; column < section.columns.size(); ++column) {
+            int widest = textWidth(font, wideFromUtf8(section.columns[column]));
+            for (const std::vector<std::string>& row : section.rows)
+                if (column < row.size())
+                    widest = std::max(widest, textWidth(font, wideFromUtf8(row[column])));
+            ListView_SetColumnWidth(sections[i].list, int(column), widest + room);
         }
     }
 }
