@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <system_error>
 
 namespace tabrix {
 
@@ -110,7 +109,7 @@ bool ConformCommand::confirmReplacing(const std::vector<std::string>& paths)
 {
     std::vector<std::string> existing;
     for (const std::string& path : paths)
-        if (std::error_code error; std::filesystem::exists(pathFromUtf8(path), error))
+        if (platform::exists(pathFromUtf8(path)))
             existing.push_back(utf8FromPath(pathFromUtf8(path).filename()));
     if (existing.empty())
         return true;
@@ -165,8 +164,7 @@ SaveChoice ConformCommand::chooseOutput(SaveQuestion question)
         choice.fileName = fileName;
         // The dialog asked about the name as typed; the name with ".wav" may be another file.
         // "No" asks for another name rather than ending the conform.
-        std::error_code error;
-        if (!std::filesystem::exists(pathFromUtf8(choice.fullPath), error) ||
+        if (!platform::exists(pathFromUtf8(choice.fullPath)) ||
             services.confirm(fileName + " already exists.\nDo you want to replace it?",
                              question.title))
             return choice;

@@ -126,6 +126,12 @@ bool isFolder(const std::filesystem::path& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool exists(const std::filesystem::path& path)
+{
+    const std::filesystem::path native = longPath(path);
+    return !native.empty() && GetFileAttributesW(native.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool removeFile(const std::filesystem::path& path)
 {
     const std::filesystem::path native = longPath(path);
@@ -201,6 +207,12 @@ bool isFolder(const std::filesystem::path& path)
 {
     std::error_code error;
     return std::filesystem::is_directory(path, error);
+}
+
+bool exists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
 bool removeFile(const std::filesystem::path& path)

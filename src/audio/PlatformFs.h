@@ -29,6 +29,10 @@ std::vector<FolderEntry> listFolder(const std::filesystem::path& folder);
 /// True when `path` names an existing folder (or a link to one).
 bool isFolder(const std::filesystem::path& path);
 
+/// True when something exists at `path`: a file, a folder, or a link (even one that leads
+/// nowhere).
+bool exists(const std::filesystem::path& path);
+
 /// Deletes the file `path`; false when it could not be deleted.
 bool removeFile(const std::filesystem::path& path);
 

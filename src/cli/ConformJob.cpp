@@ -34,8 +34,7 @@ std::optional<std::string> missingFolder(const std::string& outputPath)
 // A dangling link counts as existing: writing through it would create a file elsewhere.
 bool pathExists(const std::string& path)
 {
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(pathFromUtf8(path), error));
+    return platform::exists(pathFromUtf8(path));
 }
 
 std::string joinedOutputs(const std::vector<std::string>& outputs)

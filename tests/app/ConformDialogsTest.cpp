@@ -1,5 +1,6 @@
 #include "FakeDialogs.h"
 
+#include "LongPaths.h"
 #include "app/ConformCommand.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,23 @@ TEST(OutputName, TheWavFilterAddsTheExtensionAndAsksBeforeReplacingThatFile)
                      std::string(c.typed) != (c.created ? c.created : ""));
     }
     EXPECT_EQ(readFile(dir.path() / "Day17 v1.2.wav").size(), 1024u); // replaced: a new header
+}
+
+// Past 260 characters Windows finds a file only through the platform layer's long form; a
+// check that misses it would replace the file without asking.
+TEST(OutputName, AsksBeforeReplacingAFileFarDownTheFolders)
+{
+    TempDir dir;
+    const std::string project = writeTake(dir, "P");
+    const auto deep = makeDeepFolder(dir.path() / "out", 300);
+    writeFile(platform::longPath(deep / "Day.wav"), Bytes(1024));
+    Window window;
+    ASSERT_TRUE(window.dialog.openProject(project, "P"));
+    window.services.saves = {savedAs(deep / "Day")};
+    window.services.replace = false;
+    window.dialog.onConformProject();
+    EXPECT_EQ(window.services.questions.size(), 1u);
+    EXPECT_EQ(window.services.progressRuns, 0);
 }
 
 TEST(DialogStart, SaveDialogsOpenWhereTheLastOutputWentAndTheRightBesideTheLeft)

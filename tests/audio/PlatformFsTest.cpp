@@ -52,15 +52,21 @@ TEST(FolderListing, GivesUnicodeNamesExactlyAndMarksSubfolders)
     EXPECT_TRUE(platform::listFolder(dir.path() / "missing").empty());
 }
 
-TEST(FolderChecks, SeeFoldersAndRemoveFilesPast260Characters)
+TEST(FolderChecks, SeeFoldersAndFilesAndRemoveFilesPast260Characters)
 {
     TempDir dir;
     const auto deep = makeDeepFolder(dir.path(), 300);
     const auto file = deep / pathFromUtf8(cjk + ".wav");
-    writeFile(platform::longPath(file), {1});
-    struct Case { std::filesystem::path path; bool isFolder; };
-    for (const Case& c : {Case{deep, true}, Case{file, false}, Case{deep / "missing", false}})
+    writeFile(platform::longPath(file), {1, 2, 3});
+    struct Case {
+        std::filesystem::path path;
+        bool isFolder, exists;
+    };
+    const Case cases[] = {{deep, true, true}, {file, false, true}, {deep / "missing", false, false}};
+    for (const Case& c : cases) {
         EXPECT_EQ(platform::isFolder(c.path), c.isFolder) << c.path;
+        EXPECT_EQ(platform::exists(c.path), c.exists) << c.path;
+    }
     EXPECT_TRUE(platform::removeFile(file));
     EXPECT_FALSE(platform::removeFile(file)) << "already gone";
     EXPECT_TRUE(platform::listFolder(deep).empty());
