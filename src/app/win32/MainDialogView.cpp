@@ -338,8 +338,8 @@ void MainDialogView::show(const MainDialogFields& fields)
     addToolTip(pathLabel, fullPath);
     refused = fields.refused;
     setWindowTextOf(summaryLabel, fields.summaryText);
-    setWindowTextOf(tracksLabel, fields.tracksText);
-    tracksShown = !fields.tracksText.empty() && !fields.refused;
+    setWindowTextOf(tracksLabel, fields.projectFacts());
+    tracksShown = !fields.projectFacts().empty() && !fields.refused;
     ShowWindow(tracksLabel, tracksShown ? SW_SHOW : SW_HIDE);
     for (std::size_t i = 0; i < widthButtons.size(); ++i)
         SendMessageW(widthButtons[i], BM_SETCHECK,
