@@ -9,14 +9,15 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
 # The Windows build cross-compiles with MinGW-w64 (GoogleTest from its sources) and runs under
-# Wine; the .deb needs dpkg-shlibdeps (dpkg-dev) and file.
+# Wine, its window on a virtual display (Xvfb, xauth); the .deb needs dpkg-shlibdeps (dpkg-dev)
+# and file.
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
                 libgtest-dev libgmock-dev qt6-base-dev libsndfile1-dev \
                 libcli11-dev nlohmann-json3-dev libpugixml-dev \
-                g++-mingw-w64-x86-64-posix googletest wine64 dpkg-dev file
+                g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test unit-tests stress-tests asan-tests windows-build windows-tests fuzz run \
+.PHONY: deps build test unit-tests stress-tests asan-tests windows-build windows-tests windows-package fuzz run \
         demo demo-day screenshot bench install package clean
 
 # Installs only what is missing, so a second run touches nothing.
@@ -73,12 +74,22 @@ windows-build: deps $(WIN_BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
 # Every suite under Wine (its prefix lives in the build folder), then the demo project conformed
-# by tabrix.exe when the command line is built.
+# by tabrix.exe, then the window's tests on a virtual display, its output checked against the
+# Linux build's.
 windows-tests: windows-build demo
 	@start=$$(date +%s); \
 	ctest --test-dir $(WIN_BUILD) --output-on-failure -j $(JOBS) && \
 	tools/windows/conform-demo.sh $(WIN_BUILD) $(BUILD) $(DEMO_DIR) && \
+	tools/windows/window-test.sh $(WIN_BUILD) $(BUILD) && \
 	echo "Windows suites under Wine: $$(( $$(date +%s) - start )) s"
+
+# build-win/tabrix-conform-<version>-windows-x64.zip: the window, the command line and README.txt,
+# checked by running both programs from a fresh unpack under Wine.
+windows-package: deps $(WIN_BUILD)/build.ninja demo
+	tools/windows/fetch-pugixml.sh $(WIN_BUILD)
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target windows-zip
+	@command -v import >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq imagemagick
+	tools/windows/check-package.sh $(WIN_BUILD) $(DEMO_DIR)
 
 fuzz: deps
 	BUILD_DIR=$(FUZZ_BUILD) bash tools/fuzz/run-fuzz.sh
@@ -102,12 +113,17 @@ demo-day: build
 	@if [ ! -d "$(DAY_DIR)" ]; then $(BUILD)/tools/demo/tabrix-make-demo --day "$(DAY_DIR)"; fi
 	@echo "Demo day: $(abspath $(DAY_DIR))"
 
-# Redraws docs/main-window.png with the demo day loaded and its plan zoomed to 10:00-11:00, on
-# a virtual display.
-screenshot: demo-day
+# Redraws docs/main-window.png (the Qt window) with the demo day loaded and its plan zoomed to
+# 10:00-11:00, and docs/windows-window.png (the Windows window under Wine) with the demo project
+# loaded, on virtual displays.
+screenshot: demo-day demo $(WIN_BUILD)/build.ninja
 	@command -v xvfb-run >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq xvfb xauth
+	@command -v import >/dev/null || DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq imagemagick
 	xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/tools/demo/tabrix-screenshot --size 960x480 \
 	  --from 10:00 --to 11:00 "$(DAY_DIR)" docs/main-window.png
+	tools/windows/fetch-pugixml.sh $(WIN_BUILD)
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target tabrix-conform
+	tools/windows/screenshot.sh $(WIN_BUILD) $(DEMO_DIR) docs/windows-window.png
 
 bench: deps
 	cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTABRIX_BUILD_APP=OFF

@@ -38,3 +38,23 @@ endif()
 add_library(tabrix_pugixml STATIC ${TABRIX_PUGIXML_SOURCE}/src/pugixml.cpp)
 target_include_directories(tabrix_pugixml SYSTEM PUBLIC ${TABRIX_PUGIXML_SOURCE}/src)
 add_library(pugixml::static ALIAS tabrix_pugixml)
+
+# `make windows-package`: the window, the command line and a README.txt in one zip that needs
+# nothing else, build-win/tabrix-conform-<version>-windows-x64.zip.
+function(tabrix_add_windows_zip)
+    set(stage ${CMAKE_BINARY_DIR}/windows-zip)
+    set(zip ${CMAKE_BINARY_DIR}/tabrix-conform-${PROJECT_VERSION}-windows-x64.zip)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt.in ${stage}/README.txt
+                   NEWLINE_STYLE CRLF @ONLY)
+    add_custom_command(OUTPUT ${zip}
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tabrix-conform> $<TARGET_FILE:tabrix> ${stage}
+        # Symbols help nobody who unzips the programs; they stay in the build's own copies.
+        COMMAND ${CMAKE_STRIP} --strip-unneeded ${stage}/tabrix-conform.exe ${stage}/tabrix.exe
+        COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
+        COMMAND ${CMAKE_COMMAND} -E chdir ${stage}
+                ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
+                tabrix-conform.exe tabrix.exe README.txt
+        DEPENDS tabrix-conform tabrix ${stage}/README.txt
+        COMMENT "Packing ${zip}")
+    add_custom_target(windows-zip DEPENDS ${zip})
+endfunction()

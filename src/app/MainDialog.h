@@ -28,6 +28,14 @@ struct MainDialogFields {
     std::string planPlaceholder;    ///< what the strip says while the plan is empty
     ConformPlan plan;               ///< what plays where; empty when nothing can be conformed
     std::uint32_t planRevision = 0; ///< changes with each folder opened, so views keep their zoom
+
+    /// What the line under the summary shows: the tracks, then the timecode; empty for none.
+    std::string projectFacts() const
+    {
+        if (tracksText.empty() || timecodeText.empty())
+            return tracksText + timecodeText;
+        return tracksText + "\n" + timecodeText;
+    }
 };
 
 /// The main window's one two-way transfer; the Qt view implements it, tests fake it.

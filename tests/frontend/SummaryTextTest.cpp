@@ -33,6 +33,20 @@ TEST(SummaryTexts, NameTheNewWidthAndChannelChoices)
     EXPECT_EQ(channelChoiceTexts().size(), 7u);
 }
 
+// The windows draw one radio button per entry; button i must choose what the summary then names,
+// or a window would conform another layout than the one the user picked.
+TEST(SummaryTexts, EachChoiceButtonStartsTheSummarysNameForItsIndex)
+{
+    const std::vector<std::string>& widths = widthChoiceTexts();
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        EXPECT_EQ(widthText(std::int32_t(i)).rfind(widths[i], 0), 0u) << widths[i];
+    const std::vector<std::string>& channels = channelChoiceTexts();
+    for (std::size_t i = 0; i < channels.size(); ++i)
+        EXPECT_EQ(channelText(std::int32_t(i)).rfind(channels[i], 0), 0u) << channels[i];
+    // A layout the summary names but no button offers could never be chosen in a window.
+    EXPECT_EQ(channelText(std::int32_t(channels.size())), channelText(-1));
+}
+
 // Split Tracks names each file after its track, safely, and tells clashing tracks apart.
 TEST(SplitTrackNames, FollowTheTrackNamesMadeSafe)
 {

@@ -268,12 +268,8 @@ void MainDialogView::show(const MainDialogFields& fields)
         summaryPalette.setColor(QPalette::WindowText, QColor(red.red, red.green, red.blue));
     }
     summaryLabel->setPalette(summaryPalette);
-    // What the project holds besides the summary: its tracks and its timecode.
-    std::string details = fields.tracksText;
-    if (!fields.timecodeText.empty())
-        details += (details.empty() ? "" : "\n") + fields.timecodeText;
-    tracksLabel->setText(fromUtf8(details));
-    tracksLabel->setVisible(!details.empty() && !fields.refused);
+    tracksLabel->setText(fromUtf8(fields.projectFacts()));
+    tracksLabel->setVisible(!fields.projectFacts().empty() && !fields.refused);
     if (fields.widthChoice >= 0 && std::size_t(fields.widthChoice) < widthButtons.size())
         widthButtons[std::size_t(fields.widthChoice)]->setChecked(true);
     if (fields.channelChoice >= 0 && std::size_t(fields.channelChoice) < channelButtons.size())

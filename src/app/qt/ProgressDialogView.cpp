@@ -1,6 +1,6 @@
 #include "ProgressDialogView.h"
 
-#include "frontend/ProblemText.h"
+#include "app/ConformRunEnd.h"
 #include "project/ConformProject.h"
 
 #include <QHBoxLayout>
@@ -104,12 +104,7 @@ void ProgressDialogView::showEndOfRun()
     worker.join();
     joined = true;
     refreshTimer.stop();
-    RunEnd end;
-    end.runResult = worker.result();
-    end.failure = failureText(project.lastFailure());
-    if (!job.outputPaths.empty())
-        end.framesWritten = ProgressLogic::framesInFile(job.outputPaths.front());
-    progressLogic.finishConform(end);
+    progressLogic.finishConform(runEndOf(project, worker.result(), job));
     actionButton->setFocus();
 }
 
