@@ -403,7 +403,7 @@ bool BwfFile::close()
 {
     const StreamState state = fileStream.state();
     const bool writing = state == StreamState::Writing || state == StreamState::Updating;
-    const bool padded = !writing || writePadByte();
+    const bool padded = !writing || (writePadByte() && writeTrailingChunks());
     const bool result = writing ? writeHeader(true) : true;
     const bool closed = fileStream.close() == StreamStatus::Ok;
     readPos = 0;
@@ -427,6 +427,28 @@ bool BwfFile::writePadByte()
     return true;
 }
 
+// The chunks after the audio go out only here, with the final header after them: should the
+// process die between the two, the header of the last update still declares just the audio.
+// Chunks that can't all be written are cut away again, so the header declares none of them.
+bool BwfFile::writeTrailingChunks()
+{
+    trailerBytes = 0;
+    const std::uint64_t end = dataStartByte + header.dataSize + padBytes;
+    if (trailer.empty() || header.dataSize == 0)
+        return true;
+    if (!rf64Output && (headerBytes - 8) + header.dataSize + padBytes + trailer.size() >
+                           std::numeric_limits<std::uint32_t>::max())
+        return true;
+    if (fileStream.seekTo(end) != StreamStatus::Ok ||
+        fileStream.write(trailer.data(), trailer.size()) != StreamStatus::Ok ||
+        fileStream.truncate(end + trailer.size()) != StreamStatus::Ok) {
+        (void)fileStream.truncate(end);
+        return false;
+    }
+    trailerBytes = trailer.size();
+    return true;
+}
+
 bool BwfFile::create()
 {
     const std::time_t now = std::time(nullptr);
@@ -438,7 +460,7 @@ bool BwfFile::create()
                           local->tm_wday,     local->tm_yday, local->tm_isdst};
     header.bext.setOrigination(origin);
     // Decided once: a cancelled or failed run leaves an RF64 file that says so.
-    rf64Output = plannedBytes > maxRiffDataBytes;
+    rf64Output = plannedBytes + plannedBytes % 2 + trailer.size() > maxRiffDataBytes + 1;
     if (fileStream.open(filePath, OpenKind::Create) != StreamStatus::Ok || !writeHeader(false))
         return false;
     std::int64_t at = 0;
@@ -469,7 +491,7 @@ bool BwfFile::writeHeader(bool final)
         fileStream.flush();
         if (fileStream.seekTo(0) != StreamStatus::Ok || header.dataSize == 0)
             return false;
-        image.riffSize = (headerBytes - 8) + header.dataSize + padBytes;
+        image.riffSize = (headerBytes - 8) + header.dataSize + padBytes + trailerBytes;
         image.dataSize = header.dataSize;
     }
     const auto bytes = rf64Output ? image.rf64Image() : image.image();
@@ -512,6 +534,7 @@ bool BwfFile::cutBackTo(std::uint64_t frameCount)
         return false;
     header.dataSize = byteCount;
     padBytes = 0; // `close` writes the pad byte the new size needs
+    trailerBytes = 0;
     return fileStream.seekTo(dataStartByte + byteCount) == StreamStatus::Ok;
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tabrix {
@@ -93,16 +94,22 @@ public:
                                    std::uint64_t byteCount, std::uint64_t& bytesRead);
     /// Why the last failed `readSamples` failed.
     const SampleReadFailure& lastReadFailure() const noexcept { return readFailure; }
-    /// Closes the file; a file being written gets the zero pad byte an odd data size needs and
-    /// its final header first (false when it has no samples, the pad byte or the rewrite
-    /// failed or the system reports that closing failed). A second call does nothing and
-    /// returns true.
+    /// Closes the file; a file being written gets the zero pad byte an odd data size needs, the
+    /// trailing chunks (see setTrailingChunks) and its final header first (false when it has
+    /// no samples, the pad byte, the chunks or the rewrite failed or the system reports that
+    /// closing failed). A second call does nothing and returns true.
     bool close();
 
     // --- writing side ---
 
+    /// Whole chunks that follow the data (and its pad byte) once `close` finalises a file with
+    /// samples, counted in the RIFF size. Set before `create` with the largest they will be,
+    /// the header form leaves room for them; a RIFF file they would take past a 32-bit size
+    /// goes without them.
+    void setTrailingChunks(std::vector<std::uint8_t> chunks) { trailer = std::move(chunks); }
     /// Stamps the local date and time, decides between a RIFF and an RF64 header from the
-    /// planned size, creates the file and writes the placeholder header.
+    /// planned size and the trailing chunks, creates the file and writes the placeholder
+    /// header.
     [[nodiscard]] bool create();
     /// Appends sample bytes. For a RIFF file refused when the data or RIFF size would pass
     /// 2^32 - 1; for an RF64 file when a 64-bit position would.
@@ -151,6 +158,7 @@ private:
     bool reject(TakeProblem problem, std::int64_t detail = 0) noexcept;
     bool failRead(int systemError) noexcept;
     bool writePadByte();
+    bool writeTrailingChunks();
     std::int64_t computeKey() const;
 
     FileStream fileStream;
@@ -165,6 +173,8 @@ private:
     std::int64_t sortKey = undatedKey;
     std::uint64_t ds64DataBytes = 0;
     std::uint64_t plannedBytes = 0;
+    std::vector<std::uint8_t> trailer;
+    std::uint64_t trailerBytes = 0; ///< the trailer's size once `close` wrote it
     std::uint8_t padBytes = 0; ///< 1 once `close` wrote the pad byte after odd data
     bool hasDs64 = false;
     bool rf64Output = false;

@@ -251,8 +251,9 @@ void ConformProject::releaseOutputs()
 }
 
 std::unique_ptr<BwfFile> ConformProject::createOutputFile(const std::string& path,
-                                                          std::uint16_t channels)
+                                                          std::size_t fileIndex)
 {
+    const auto channels = static_cast<std::uint16_t>(outputChannelsPerFile());
     // What the file will hold once the whole timeline is written decides its header form.
     const OutputFormat format = outputFormatOf(width);
     const std::uint64_t plannedBytes = timelineFrames() * sampleBytesOf(format) * channels;
@@ -260,6 +261,8 @@ std::unique_ptr<BwfFile> ConformProject::createOutputFile(const std::string& pat
         pathFromUtf8(path), channels, projectRate,
         static_cast<std::uint8_t>(8 * sampleBytesOf(format)), timelineStart(), plannedBytes,
         format == OutputFormat::Float32);
+    // With every marker: a cancelled run's file holds fewer, never more.
+    file->setTrailingChunks(trailingChunks(fileIndex, timelineFrames()));
     errno = 0;
     if (!file->create()) {
         failure = {FailureKind::CreateOutput, utf8FromPath(pathFromUtf8(path).filename()), errno};
@@ -286,9 +289,8 @@ bool ConformProject::prepareOutputs(const std::vector<std::string>& paths)
     if (!takeTimeline || paths.size() != outputFileCount() || paths.empty() ||
         std::any_of(paths.begin(), paths.end(), [](const std::string& p) { return p.empty(); }))
         return false;
-    const auto channels = static_cast<std::uint16_t>(outputChannelsPerFile());
     for (const std::string& path : paths) {
-        std::unique_ptr<BwfFile> file = createOutputFile(path, channels);
+        std::unique_ptr<BwfFile> file = createOutputFile(path, outputFiles.size());
         if (!file) {
             // Part of a set is of no use: take away the files just created.
             outputFiles.clear();
@@ -412,9 +414,8 @@ std::string markerLabel(const Take& take)
 std::vector<std::uint8_t> ConformProject::trailingChunks(std::size_t fileIndex,
                                                          std::uint64_t frameCount) const
 {
-    if (fileIndex >= outputFiles.size() || !takeTimeline)
+    if (fileIndex >= outputFileCount() || !takeTimeline)
         return {};
-    const BwfFile& file = *outputFiles[fileIndex];
     OutputIxml ixml;
     ixml.project = agreedValue(takeList, [](const TakeIxml& i) -> const std::string& { return i.project; });
     ixml.tape = agreedValue(takeList, [](const TakeIxml& i) -> const std::string& { return i.tape; });
@@ -422,8 +423,8 @@ std::vector<std::uint8_t> ConformProject::trailingChunks(std::size_t fileIndex,
         ixml.timecodeRate = projectTimecode->rateText;
         ixml.timecodeFlag = projectTimecode->flagText;
     }
-    ixml.sampleRate = file.format().sampleRate;
-    ixml.timeReference = file.timeReference();
+    ixml.sampleRate = projectRate;
+    ixml.timeReference = timelineStart();
     switch (static_cast<ChannelMode>(outputMode)) {
     case ChannelMode::AllTracks:
         for (const ProjectTrack& track : projectTracks)
@@ -528,11 +529,17 @@ bool ConformProject::updateOutputHeaders()
     return true;
 }
 
-// A close that fails after the last block (its header rewrite or the system's close) fails
-// the run. A file without samples (a cancel before the first block) keeps its placeholder.
+// A close that fails after the last block (its chunks after the audio, its header rewrite or
+// the system's close) fails the run. A file without samples (a cancel before the first
+// block) keeps its placeholder. A cancelled or failed file keeps the markers of the frames
+// it holds.
 void ConformProject::closeOutputFiles()
 {
-    for (const std::unique_ptr<BwfFile>& file : outputFiles) {
+    for (std::size_t i = 0; i < outputFiles.size(); ++i) {
+        const std::unique_ptr<BwfFile>& file = outputFiles[i];
+        const std::uint32_t frameBytes = file->frameBytes();
+        if (frameBytes != 0)
+            file->setTrailingChunks(trailingChunks(i, file->dataSize() / frameBytes));
         errno = 0;
         const bool closed = file->close();
         if (!closed && file->dataSize() != 0 && failure.kind == FailureKind::None)

@@ -168,7 +168,7 @@ private:
     void forgetTakes();
     void collectTracks();
     void releaseOutputs();
-    std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::uint16_t channels);
+    std::unique_ptr<BwfFile> createOutputFile(const std::string& path, std::size_t fileIndex);
     bool layOut();
     SamplePos timelineStart() const noexcept;
     /// Frames from the first segment's start to the last one's end; 0 without a timeline.

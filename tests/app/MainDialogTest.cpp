@@ -1,4 +1,5 @@
 #include "FakeDialogs.h"
+#include "WrittenWav.h"
 
 #include "app/ConformCommand.h"
 #include "frontend/ProblemText.h"
@@ -459,8 +460,11 @@ TEST(ConformCommand, SplitTracksAsksOneNameAndWritesAFilePerTrack)
     }
     std::atomic<double> progress{0.0};
     ASSERT_TRUE(window.dialog.project().run(progress));
-    EXPECT_EQ(readFile(first).size(), 1024u + 4800 * 2);
-    EXPECT_EQ(readFile(second).size(), 1024u + 4800 * 2);
+    for (const auto& path : {first, second}) {
+        const WrittenWav wav = readWrittenWav(path);
+        EXPECT_TRUE(wav.wellFormed);
+        EXPECT_EQ(wav.dataBytes, 4800u * 2);
+    }
 }
 
 // A take written as a file per track counts once, is named by its first file with its files

@@ -1,4 +1,5 @@
 #include "FakeDialogs.h"
+#include "WrittenWav.h"
 
 #include "app/ThreadWorker.h"
 
@@ -22,7 +23,9 @@ TEST(ThreadWorker, RunsTheConformOnItsThreadAndReportsItsEnd)
     worker.join();
     EXPECT_TRUE(worker.finished());
     EXPECT_TRUE(worker.result());
-    EXPECT_EQ(readFile(dir.path() / "out.wav").size(), 1024u + 4800u * 6);
+    const WrittenWav wav = readWrittenWav(dir.path() / "out.wav");
+    EXPECT_TRUE(wav.wellFormed);
+    EXPECT_EQ(wav.dataBytes, 4800u * 6);
     worker.join(); // a second join has nothing to wait for
 
     ThreadWorker failing; // nothing prepared: the run returns false at once

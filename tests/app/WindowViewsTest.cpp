@@ -1,4 +1,5 @@
 #include "FakeDialogs.h"
+#include "WrittenWav.h"
 
 #include "DetailsDialogView.h"
 #include "MainDialogView.h"
@@ -187,10 +188,9 @@ TEST(MainWindowView, ConformsThroughTheProgressWindowAndEndsTheBarWhereTheFileEn
         ASSERT_EQ(services.progressRuns, 1);
         EXPECT_EQ(services.title, c.title);
         EXPECT_EQ(services.message.rfind(c.message, 0), 0u) << services.message;
-        const Bytes written = readFile(dir.path() / "out.wav");
-        ASSERT_GE(written.size(), 1024u);
-        const std::uint32_t dataBytes = loadU32le(&written[1020]);
-        EXPECT_EQ(written.size(), 1024u + dataBytes);
+        const WrittenWav written = readWrittenWav(dir.path() / "out.wav");
+        EXPECT_TRUE(written.wellFormed);
+        const std::uint64_t dataBytes = written.dataBytes;
         const std::uint64_t totalFrames = c.truncate ? 30 * 48000 : 4800;
         EXPECT_EQ(services.bar, int(1000 * (dataBytes / 6) / totalFrames));
         EXPECT_EQ(services.bar == 1000, !c.truncate);

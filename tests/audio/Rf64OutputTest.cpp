@@ -28,11 +28,19 @@ std::string id(const Bytes& file, std::size_t at)
     return std::string(file.begin() + long(at), file.begin() + long(at) + 4);
 }
 
-// 24-bit mono at 48 kHz planned to hold `plannedBytes`, closed after `written` bytes.
+// 24-bit mono at 48 kHz planned to hold `plannedBytes` followed by a chunk of
+// `trailerBytes` (header included), closed after `written` bytes.
 Bytes writeOutput(const TempDir& dir, std::uint64_t plannedBytes, std::size_t written,
-                  bool* rf64 = nullptr)
+                  bool* rf64 = nullptr, std::size_t trailerBytes = 0)
 {
     BwfFile out(dir.path() / "out.wav", 1, 48000, 24, timeReference, plannedBytes);
+    if (trailerBytes != 0) {
+        Bytes chunk = {'n', 'o', 't', 'e'};
+        for (int shift = 0; shift < 32; shift += 8)
+            chunk.push_back(std::uint8_t((trailerBytes - 8) >> shift));
+        chunk.resize(trailerBytes, 0x33);
+        out.setTrailingChunks(chunk);
+    }
     EXPECT_TRUE(out.create());
     if (rf64 != nullptr)
         *rf64 = out.writesRf64();
@@ -58,19 +66,25 @@ struct SoundFile {
 TEST(Rf64Output, FormIsChosenByThePlannedSizeAndHeaderHoldsEachFieldAtItsOffset)
 {
     TempDir dir;
-    struct Case { std::uint64_t planned; std::size_t written; bool rf64; };
+    struct Case { std::uint64_t planned; std::size_t written; bool rf64; std::size_t trailer = 0; };
     const Case cases[] = {
         {maxRiffDataBytes, 9, false}, {maxRiffDataBytes + 1, 9, true},
         {maxRiffDataBytes + 1, 0, true}, // cancelled before the first block: sizes stay 0
         {0, 9, false},
+        // Chunks after the audio take the RIFF size to 2^32 - 1 exactly, or one word past it.
+        {maxRiffDataBytes - 100, 9, false, 100}, {maxRiffDataBytes - 100, 9, true, 102},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.planned << " " << c.written);
+        SCOPED_TRACE(::testing::Message() << c.planned << " " << c.written << " " << c.trailer);
         bool rf64 = false;
-        const Bytes file = writeOutput(dir, c.planned, c.written, &rf64);
+        const Bytes file = writeOutput(dir, c.planned, c.written, &rf64, c.trailer);
         EXPECT_EQ(rf64, c.rf64);
         const std::size_t padBytes = c.written % 2; // after odd data, in the RIFF size only
-        ASSERT_EQ(file.size(), 1024 + c.written + padBytes); // samples at 1024 in both forms
+        const std::size_t trailer = c.written == 0 ? 0 : c.trailer; // only after samples
+        ASSERT_EQ(file.size(), 1024 + c.written + padBytes + trailer); // samples at 1024
+        if (trailer != 0) {
+            EXPECT_EQ(id(file, 1024 + c.written + padBytes), "note");
+        }
         const std::uint64_t riffBytes = c.written == 0 ? 0 : file.size() - 8;
         if (!c.rf64) {
             EXPECT_EQ(id(file, 0) + id(file, 12) + id(file, 938), "RIFFbextPAD ");

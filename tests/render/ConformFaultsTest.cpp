@@ -19,21 +19,24 @@ static Bytes prefix(const Bytes& bytes, std::uint64_t frameCount, std::size_t fr
 }
 
 // An output file cut off by a file size limit at several points: the run fails exactly when
-// the file is short, and the file keeps every whole frame that reached it, declared exactly.
+// the file is short (also of the chunks after the audio), and the file keeps every whole
+// frame that reached it, declared exactly.
 TEST(ConformWriteFailure, KeepsExactlyTheWholeFramesOnDisk)
 {
     constexpr std::uint64_t totalFrames = 40 * blockFrames; // more than one header update
     constexpr std::uint64_t full = 1024 + 2 * totalFrames;  // 16-bit mono
-    struct Case { const char* where; int mode; std::uint64_t limitBytes, frames; };
+    struct Case { const char* where; int mode; std::uint64_t limitBytes, frames; bool runs; };
     const Case cases[] = {
-        {"inside the first block", 1, 1024 + 1001, 500},
-        {"at a block boundary", 1, 1024 + 2 * 2 * blockFrames, 2 * blockFrames},
-        {"right after a header update", 1, 1024 + 2 * 32 * blockFrames, 32 * blockFrames},
-        {"a few bytes before the end", 1, full - 3, totalFrames - 2},
-        {"the last byte", 1, full - 1, totalFrames - 1},
-        {"nothing missing", 1, full, totalFrames},
+        {"inside the first block", 1, 1024 + 1001, 500, false},
+        {"at a block boundary", 1, 1024 + 2 * 2 * blockFrames, 2 * blockFrames, false},
+        {"right after a header update", 1, 1024 + 2 * 32 * blockFrames, 32 * blockFrames, false},
+        {"a few bytes before the end", 1, full - 3, totalFrames - 2, false},
+        {"the last byte", 1, full - 1, totalFrames - 1, false},
+        {"no room for the markers", 1, full + 100, totalFrames, false},
+        {"nothing missing", 1, full + 4096, totalFrames, true},
         // The left file takes part of the third block, the right none: both keep two blocks.
-        {"Dual Mono, inside a block", 4, 1024 + 2 * 2 * blockFrames + 1001, 2 * blockFrames},
+        {"Dual Mono, inside a block", 4, 1024 + 2 * 2 * blockFrames + 1001, 2 * blockFrames,
+         false},
     };
     const std::vector<TakeDef> takes = {{.frames = totalFrames, .channels = 1, .bits = 16}};
     const auto expected = convertEach(referenceRender(takes, 48000), 16, 4);
@@ -49,11 +52,13 @@ TEST(ConformWriteFailure, KeepsExactlyTheWholeFramesOnDisk)
                 GTEST_SKIP() << "file size limits are not available here";
             ran = scene.project.run(scene.progress);
         }
-        const bool whole = c.frames == totalFrames;
         const RunFailure& failure = scene.project.lastFailure();
-        EXPECT_EQ(ran, whole);
-        EXPECT_EQ(failure.kind, whole ? FailureKind::None : FailureKind::WriteOutput);
-        if (!whole) {
+        EXPECT_EQ(ran, c.runs);
+        EXPECT_EQ(failure.kind, c.runs ? FailureKind::None : FailureKind::WriteOutput);
+        if (c.frames == totalFrames) { // with its markers only when all of them fit
+            EXPECT_EQ(readWrittenWav(scene.out("L.wav")).trailingIds().size(), c.runs ? 3u : 0u);
+        }
+        if (!c.runs) {
             EXPECT_EQ(failure.fileName, "L.wav");
             EXPECT_EQ(failure.systemError, EFBIG);
         }

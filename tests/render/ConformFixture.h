@@ -32,13 +32,13 @@ struct ConformScene {
         return project.prepareOutputs(paths);
     }
     std::string out(const std::string& name) const { return (dir.path() / name).string(); }
-    // The data size in the header of a finished "L.wav", once the RIFF size agrees with it.
-    std::uint32_t finalisedDataBytes() const
+    // The data size in the header of a finished "L.wav", once its sizes agree with what it
+    // holds.
+    std::uint64_t finalisedDataBytes() const
     {
-        const Bytes file = readFile(out("L.wav"));
-        const std::uint32_t dataBytes = file.size() < 1024 ? 0 : loadU32le(&file[1020]);
-        EXPECT_EQ(file.size() < 1024 ? 0 : loadU32le(&file[4]), 1016u + dataBytes);
-        return dataBytes;
+        const WrittenWav wav = readWrittenWav(out("L.wav"));
+        EXPECT_TRUE(wav.wellFormed);
+        return wav.dataBytes;
     }
 
     // The sample bytes of a file whose header declares exactly what it holds (see outputData).

@@ -3,6 +3,7 @@
 #include "project/ConformProject.h" // the timeline, the renderer and the output converter
 
 #include "TempDir.h"
+#include "WrittenWav.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,8 @@ struct TakeDef {
     std::vector<std::uint32_t> keys = {}; ///< iXML track key of each channel; empty: none
     std::vector<std::string> names = {};  ///< iXML track names, with `keys`
     std::string family = {};              ///< iXML FAMILY_UID; empty: none
+    std::string scene = {}, takeNumber = {}, project = {}, tape = {}; ///< iXML; empty: none
+    std::string timecodeRate = {}, timecodeFlag = {};                 ///< iXML SPEED
 };
 
 /// Sample `c` of frame `f` of take `k` as a working word: `bits` of a hash in the top bits, so
@@ -64,10 +67,19 @@ inline std::string takeName(std::size_t k) { return "take" + std::to_string(100 
 /// The iXML a recorder would write for `take`; empty when it has nothing to say.
 inline std::string ixmlOf(const TakeDef& take)
 {
-    if (take.keys.empty() && take.family.empty())
+    const auto field = [](const char* name, const std::string& value) {
+        return value.empty() ? std::string()
+                             : "<" + std::string(name) + ">" + value + "</" + name + ">";
+    };
+    const std::string fields = field("PROJECT", take.project) + field("SCENE", take.scene) +
+                               field("TAKE", take.takeNumber) + field("TAPE", take.tape);
+    const std::string speed = field("TIMECODE_RATE", take.timecodeRate) +
+                              field("TIMECODE_FLAG", take.timecodeFlag);
+    if (take.keys.empty() && take.family.empty() && fields.empty() && speed.empty())
         return {};
-    std::string xml = "<?xml version=\"1.0\"?><BWFXML><FILE_SET><FAMILY_UID>" + take.family +
-                      "</FAMILY_UID></FILE_SET><TRACK_LIST>";
+    std::string xml = "<?xml version=\"1.0\"?><BWFXML>" + fields +
+                      (speed.empty() ? "" : "<SPEED>" + speed + "</SPEED>") +
+                      "<FILE_SET><FAMILY_UID>" + take.family + "</FAMILY_UID></FILE_SET><TRACK_LIST>";
     for (std::size_t c = 0; c < take.keys.size(); ++c)
         xml += "<TRACK><CHANNEL_INDEX>" + std::to_string(take.keys[c]) +
                "</CHANNEL_INDEX><INTERLEAVE_INDEX>" + std::to_string(c + 1) +
@@ -261,22 +273,12 @@ inline std::vector<WorkFrame> referenceRender(const std::vector<TakeDef>& takes,
     return frames;
 }
 
-/// A written file's bytes after its 1024-byte header.
+/// The sample bytes a written file declares, once its sizes agree with what it holds.
 inline Bytes outputData(const std::filesystem::path& path)
 {
-    const Bytes file = readFile(path);
-    if (file.size() < 1024)
-        return {};
-    // A finished file holds the declared data and, after odd data, a zero pad byte that only
-    // the RIFF size counts.
-    const bool rf64 = std::equal(file.begin(), file.begin() + 4, "RF64");
-    const std::uint64_t dataBytes = rf64 ? loadU64le(&file[28]) : loadU32le(&file[1020]);
-    const std::uint64_t riffBytes = rf64 ? loadU64le(&file[20]) : loadU32le(&file[4]);
-    EXPECT_EQ(file.size(), 1024 + dataBytes + dataBytes % 2) << path;
-    EXPECT_EQ(riffBytes, dataBytes == 0 ? 0 : file.size() - 8) << path;
-    EXPECT_TRUE(dataBytes % 2 == 0 || file.back() == 0) << path;
-    return Bytes(file.begin() + 1024,
-                 file.begin() + 1024 + long(std::min<std::uint64_t>(dataBytes, file.size() - 1024)));
+    const WrittenWav wav = readWrittenWav(path);
+    EXPECT_TRUE(wav.wellFormed) << path;
+    return wav.data;
 }
 
 /// What an OutputConverter writes for `frames` handed over in pieces that cross the run's
