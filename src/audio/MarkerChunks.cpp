@@ -61,10 +61,14 @@ std::vector<std::uint8_t> adtlChunk(const std::vector<CuePoint>& points)
 {
     std::vector<std::uint8_t> body;
     appendId(body, "adtl");
+    // Every label before the first note: common readers stop at a note, and the labels are
+    // what an editor sees.
     for (const CuePoint& point : points) {
         const auto label = textChunk("labl", point.name, point.label);
-        const auto note = textChunk("note", point.name, point.note);
         body.insert(body.end(), label.begin(), label.end());
+    }
+    for (const CuePoint& point : points) {
+        const auto note = textChunk("note", point.name, point.note);
         body.insert(body.end(), note.begin(), note.end());
     }
     return chunkBytes("LIST", body);

@@ -24,7 +24,7 @@ std::vector<std::uint8_t> chunkBytes(const char (&id)[5], std::span<const std::u
 std::vector<std::uint8_t> cueChunk(const std::vector<CuePoint>& points);
 
 /// The "LIST" chunk of type "adtl": per point a "labl" and a "note" (dwName, then the text and
-/// a NUL), each padded to an even size.
+/// a NUL), each padded to an even size; all labels first, then all notes.
 std::vector<std::uint8_t> adtlChunk(const std::vector<CuePoint>& points);
 
 } // namespace tabrix
