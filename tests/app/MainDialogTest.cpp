@@ -71,6 +71,13 @@ TEST(ConformCommand, AsksForEachOutputNameWithItsDefaultAndRunsOnlyWhenAllAreGiv
         EXPECT_EQ(window.services.asked, c.asked);
         EXPECT_EQ(window.services.progressRuns, c.asked.size() == c.chosen.size() ? 1 : 0);
         EXPECT_TRUE(window.services.messages.empty());
+        Texts handedOver; // what the progress window writes, and for how long
+        for (const auto& name : c.chosen)
+            handedOver.push_back(utf8FromPath(dir.path() / name));
+        if (window.services.progressRuns == 1) {
+            EXPECT_EQ(window.services.lastJob.outputPaths, handedOver);
+            EXPECT_EQ(window.services.lastJob.totalFrames, 4800u);
+        }
     }
 }
 
