@@ -173,6 +173,16 @@ TEST(ConformCommand, RefusesOutputsInAPlainTakeFolder)
     EXPECT_EQ(refusal(dir.path() / "Card" / "mix" / "day.wav"), std::nullopt);
 }
 
+// Written, shortened and failed-to-stop runs are worded where the windows and the command line
+// show them; these two are not.
+TEST(ProblemText, NamesTheTakeThatCannotBeOpenedOrRead)
+{
+    EXPECT_EQ(rejectionText({TakeProblem::CannotOpen, ENOENT}),
+              "cannot be opened: No such file or directory");
+    EXPECT_EQ(failureText({FailureKind::ReadTake, "B07.wav", ENOENT}),
+              "cannot read take B07.wav: No such file or directory");
+}
+
 TEST(ProjectRefusal, SaysWhyAFolderCannotBeConformed)
 {
     TempDir dir;
