@@ -421,6 +421,7 @@ TEST_P(AtTwoTextSizes, TheProgressWindowShowsItsLongestMessageWholeAndWaitsForAC
         view.tick();
         EXPECT_EQ(view.windowTitle(), "Cancelling...");
         EXPECT_TRUE(view.isVisible());
+        EXPECT_EQ(view.button()->text(), "Cancel");
         worker.done = true;
         worker.ok = true; // a cancelled run ends without a failure
         view.tick();
