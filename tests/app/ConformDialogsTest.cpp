@@ -126,22 +126,6 @@ TEST(DialogStart, ProjectChooserOpensBesideTheLastProject)
     EXPECT_EQ(window.services.folderStarts, (Texts{"", beside, beside}));
 }
 
-TEST(ConformCommand, HandsTheProgressWindowTheOutputsAndTheirLength)
-{
-    TempDir dir;
-    Window window;
-    ASSERT_TRUE(window.dialog.openProject(writeTake(dir, "P"), "P"));
-    window.dialog.onWidth24();
-    window.clickChannel(4);
-    window.services.saves = {savedAs(dir.path() / "PL.wav"), savedAs(dir.path() / "PR.wav")};
-    window.dialog.onConformProject();
-    const ProgressJob& job = window.services.lastJob;
-    EXPECT_EQ(job.outputPaths, (Texts{utf8FromPath(dir.path() / "PL.wav"),
-                                      utf8FromPath(dir.path() / "PR.wav")}));
-    EXPECT_EQ(job.totalFrames, 4800u);
-    EXPECT_EQ(job.times.sampleRate(), 48000u);
-}
-
 // After a refusal the save dialog of the file concerned opens again with the name chosen, away
 // from the take folder; backing out of it ends the conform without creating anything.
 TEST(ConformCommand, AfterARefusalTheSaveDialogOpensAgainWithTheNameChosen)

@@ -3,9 +3,7 @@
 #include "TempDir.h"
 
 #include "FakeDialogs.h"
-#include "app/ConformRunEnd.h"
 #include "app/ProgressLogic.h"
-#include "project/ConformProject.h"
 
 #include <gtest/gtest.h>
 
@@ -104,21 +102,10 @@ TEST(ProgressWindow, CountsTheFramesTheOutputDeclares)
     struct Case { const char* name; Bytes bytes; SamplePos frames; };
     const Case cases[] = {
         {"plain.wav", takeBytes({.data = tenFrames}), 10},
-        {"trailing.wav",
-         RiffBuilder{}
-             .chunk("bext", bextBody({}))
-             .chunk("fmt ", fmtBody({}))
-             .chunk("data", tenFrames)
-             .chunk("LIST", Bytes(600, 'x'))
-             .bytes(),
-         10},
-        {"cut.wav",
-         RiffBuilder{}
-             .chunk("bext", bextBody({}))
-             .chunk("fmt ", fmtBody({}))
-             .chunkDeclaring("data", 60, torn)
-             .bytes(),
-         9},
+        {"trailing.wav", RiffBuilder{}.chunk("bext", bextBody({})).chunk("fmt ", fmtBody({}))
+                             .chunk("data", tenFrames).chunk("LIST", Bytes(600, 'x')).bytes(), 10},
+        {"cut.wav", RiffBuilder{}.chunk("bext", bextBody({})).chunk("fmt ", fmtBody({}))
+                        .chunkDeclaring("data", 60, torn).bytes(), 9},
         {"empty.wav", takeBytes({}), 0},
         {"junk.wav", Bytes(2000, 'x'), 0},
     };
@@ -150,35 +137,4 @@ TEST(ProgressWindow, MessagesGiveTimecodeWhenTheProjectHasIt)
     logic.finishConform({true, 12 * second + 12 * 1920, ""}); // 12 frames of 25 a second
     EXPECT_EQ(logic.fields().message, "Cancelled after 0:00:12.48 of 0:00:40.00, to 10:00:12:12. "
                                       "Day.wav is valid up to there.");
-}
-
-// What the window reports comes from the file and the project, not from the run's own count.
-TEST(ProgressWindow, RunEndReadsTheFileAndTheProjectsFailure)
-{
-    struct Case { bool removeTake; bool result; SamplePos frames; const char* failure; };
-    constexpr Case cases[] = {
-        {false, true, 4800, ""},
-        {true, false, 0, "cannot read take 1728000000.wav"},
-    };
-    for (const Case& c : cases) {
-        TempDir dir;
-        const std::string folder = writeTake(dir, "P");
-        ConformProject project;
-        ASSERT_TRUE(project.load(folder));
-        project.setOutputOptions(false, 0);
-        const std::string out = utf8FromPath(dir.path() / "out.wav");
-        ASSERT_TRUE(project.prepareOutput(out));
-        if (c.removeTake)
-            std::filesystem::remove(dir.path() / "P" / "Audio Files" / "1728000000.wav");
-        std::atomic<double> percent{0.0};
-        const bool result = project.run(percent);
-        ProgressJob job;
-        job.outputPaths = {out};
-        job.totalFrames = 4800;
-        const RunEnd end = runEndOf(project, result, job);
-        EXPECT_EQ(end.runResult, c.result);
-        EXPECT_EQ(end.framesWritten, c.frames);
-        EXPECT_EQ(end.failure.rfind(c.failure, 0), 0u) << end.failure;
-        EXPECT_EQ(end.failure.empty(), c.result);
-    }
 }

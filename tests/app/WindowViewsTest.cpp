@@ -198,44 +198,6 @@ TEST(MainWindowView, ConformsThroughTheProgressWindowAndEndsTheBarWhereTheFileEn
     }
 }
 
-// Cancel (or Escape) asks the run to stop and keeps the window open until it has.
-TEST(ProgressWindowView, CancelWaitsForTheRunThenOkCloses)
-{
-    TempDir dir;
-    ConformProject project;
-    ASSERT_TRUE(project.load(writeTake(dir, "P")));
-    const std::string out = utf8FromPath(dir.path() / "out.wav");
-    project.setOutputOptions(false, 0); // as the main window does before every conform
-    ASSERT_TRUE(project.prepareOutput(out));
-    HeldWorker worker;
-    {
-        ProgressDialogView view(project, worker, {{out}, 4800, TimeFormat(48000)});
-        view.open();
-        ASSERT_NE(worker.progress, nullptr);
-        worker.progress->store(42.5);
-        view.tick();
-        EXPECT_EQ(view.bar()->value(), 425);
-        press(view.button(), Qt::Key_Return); // a stray Enter stops nothing
-        EXPECT_EQ(view.windowTitle(), "Converting...");
-        press(&view, Qt::Key_Escape);
-        EXPECT_EQ(view.windowTitle(), "Cancelling...");
-        view.tick();
-        EXPECT_TRUE(view.isVisible());
-        EXPECT_EQ(view.button()->text(), "Cancel");
-        worker.done = worker.ok = true;
-        view.tick();
-        EXPECT_EQ(view.windowTitle(), "Conform Cancelled");
-        EXPECT_EQ(view.messageLine()->text().toStdString(),
-                  "Cancelled after 0:00:00.00 of 0:00:00.10. out.wav is valid up to there.");
-        EXPECT_EQ(view.bar()->value(), 0); // nothing reached the file
-        view.button()->click();
-        EXPECT_FALSE(view.isVisible());
-    }
-    EXPECT_EQ(worker.joins, 1);
-    std::atomic<double> progress{0.0};
-    EXPECT_TRUE(project.run(progress)); // the window's cancel did not leave the project stuck
-}
-
 // Enter presses the focused button; elsewhere it conforms. Anything dropped opens its project
 // or says why it could not.
 TEST(MainWindowView, EnterPressesTheFocusedButtonAndDropsOpenFoldersAndTakes)
@@ -434,7 +396,8 @@ TEST_P(AtTwoTextSizes, DetailsShowEveryCellWhole)
     EXPECT_TRUE(details.tables()[1]->hasFocus() || !details.isActiveWindow());
 }
 
-TEST_P(AtTwoTextSizes, TheProgressWindowShowsItsLongestMessageWhole)
+// Cancel (or Escape) keeps the window open until the run has stopped; then OK closes it.
+TEST_P(AtTwoTextSizes, TheProgressWindowShowsItsLongestMessageWholeAndWaitsForACancel)
 {
     TempDir dir;
     ConformProject project;
@@ -444,18 +407,34 @@ TEST_P(AtTwoTextSizes, TheProgressWindowShowsItsLongestMessageWhole)
     project.setOutputOptions(false, 4); // Dual Mono, as the main window sets it
     ASSERT_TRUE(project.prepareDualMonoOutput(left, right));
     HeldWorker worker;
-    ProgressDialogView view(project, worker, {{left, right}, 4800, TimeFormat(48000)});
-    view.open();
-    QApplication::processEvents();
-    expectNothingClipped(&view);
-    press(&view, Qt::Key_Escape);
-    worker.done = true;
-    worker.ok = true; // a cancelled run ends without a failure
-    view.tick();
-    QApplication::processEvents();
-    EXPECT_EQ(view.messageLine()->text().left(15), "Cancelled after");
-    expectNothingClipped(&view);
-    view.button()->click();
+    {
+        ProgressDialogView view(project, worker, {{left, right}, 4800, TimeFormat(48000)});
+        view.open();
+        QApplication::processEvents();
+        expectNothingClipped(&view);
+        worker.progress->store(42.5);
+        view.tick();
+        EXPECT_EQ(view.bar()->value(), 425);
+        press(view.button(), Qt::Key_Return); // a stray Enter stops nothing
+        EXPECT_EQ(view.windowTitle(), "Converting...");
+        press(&view, Qt::Key_Escape); // asks the run to stop; the window waits for it
+        view.tick();
+        EXPECT_EQ(view.windowTitle(), "Cancelling...");
+        EXPECT_TRUE(view.isVisible());
+        EXPECT_EQ(view.button()->text(), "Cancel");
+        worker.done = true;
+        worker.ok = true; // a cancelled run ends without a failure
+        view.tick();
+        QApplication::processEvents();
+        EXPECT_EQ(view.messageLine()->text().left(15), "Cancelled after");
+        EXPECT_EQ(view.bar()->value(), 0); // nothing reached the files
+        expectNothingClipped(&view);
+        view.button()->click();
+        EXPECT_FALSE(view.isVisible());
+    }
+    EXPECT_EQ(worker.joins, 1);
+    std::atomic<double> progress{0.0};
+    EXPECT_TRUE(project.run(progress)); // the window's cancel did not leave the project stuck
 }
 
 int main(int argc, char** argv)

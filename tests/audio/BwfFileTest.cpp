@@ -266,26 +266,6 @@ TEST(SampleReading, ReadsSpansAndRecoversFromFailures)
     expectSpan(16, 16); // reopens
 }
 
-// A take without a TFID chunk is a recording of its own, equal only to itself.
-TEST(SameTfid, ComparesWholeRecordsOfTakesThatCarryOne)
-{
-    TempDir dir;
-    Take takes[] = {{dir.path(), "a"}, {dir.path(), "b"}, {dir.path(), "c"}, {dir.path(), "d"},
-                    {dir.path(), "e"}};
-    const int fills[] = {0x11, 0x22, -1, -1, 0}; // c and d carry no TFID chunk, e a zero one
-    for (int i = 0; i < 5; ++i) {
-        writeFile(takes[i].path(), takeBytes({.tfid = fills[i], .data = Bytes(12)}));
-        ASSERT_TRUE(takes[i].parse());
-    }
-    EXPECT_TRUE(takes[0].sameTfid(&takes[0]));
-    EXPECT_FALSE(takes[0].sameTfid(&takes[1]));
-    EXPECT_FALSE(takes[0].sameTfid(&takes[2]));
-    EXPECT_FALSE(takes[2].sameTfid(&takes[3]));
-    EXPECT_TRUE(takes[2].sameTfid(&takes[2]));
-    EXPECT_FALSE(takes[4].sameTfid(&takes[2])) << "a zero TFID is not the missing one";
-    EXPECT_FALSE(takes[0].sameTfid(nullptr));
-}
-
 TEST(TakeOrder, SortsByRecordingTimeKeepingInsertionOrderForEqualKeys)
 {
     struct Row { const char* name; const char* date; const char* time = "10:00:00"; };

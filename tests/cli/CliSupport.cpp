@@ -73,20 +73,13 @@ ProjectTake rampTake(const std::string& name, std::uint64_t start, std::uint64_t
                      std::int32_t value, const std::string& time, int tfid, std::uint32_t rate,
                      std::uint16_t channels)
 {
-    TakeFields fields;
-    fields.timeReference = start;
-    fields.time = time;
-    fields.rate = rate;
-    fields.channels = channels;
-    fields.bits = 24;
-    fields.tfid = tfid;
     // Channels differ, so a swapped left and right shows in the bytes.
     std::vector<std::int32_t> samples;
     for (std::uint64_t i = 0; i < frames; ++i)
         for (std::uint16_t c = 0; c < channels; ++c)
             samples.push_back(c == 0 ? value + std::int32_t(i) : value / 2 - std::int32_t(i));
-    fields.data = pcm(24, samples);
-    return {name, fields};
+    return {name, {.timeReference = start, .time = time, .channels = channels, .rate = rate,
+                   .bits = 24, .tfid = tfid, .data = pcm(24, samples)}};
 }
 
 std::vector<ProjectTake> demoLikeTakes()

@@ -98,15 +98,6 @@ TEST(TakeTimeline, NewerRecordingKeepsEveryOverlappedFrameAndAbsurdTakesAreLeftO
     }
 }
 
-TEST(TakeTimeline, ChannelModeIsStereoOnlyForTwoChannelTakes)
-{
-    for (const auto& c : {std::pair{1, 1}, {2, 0}, {4, 1}}) {
-        EXPECT_EQ(build({{"t", 10, 7, '1', c.first}}, [&](const TakeTimeline& t) {
-            EXPECT_EQ(t.first()->channelMode, c.second) << c.first << " channels";
-        }), (Segs{{"t", 10, 17, 0}}));
-    }
-}
-
 TEST(TakeTimeline, FindOverlappingMatchesOnlySegmentsPlayingInsideTheSpan)
 {
     for (const auto& c : {std::pair{1000u, false}, {1001u, true}}) {

@@ -67,6 +67,8 @@ TEST(ConformWriteFailure, KeepsExactlyTheWholeFramesOnDisk)
             EXPECT_TRUE(scene.declaredData("R.wav") == prefix(expected.second, c.frames, 2));
         }
         EXPECT_TRUE(scene.sources(takes.size()) == before);
+        for (const TimelineSegment* s = scene.project.timeline()->first(); s; s = s->next)
+            EXPECT_FALSE(s->cache.hasBuffer());
     }
 }
 
