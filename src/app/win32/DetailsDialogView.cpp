@@ -59,10 +59,6 @@ DetailsDialogView::~DetailsDialogView()
 {
     if (HWND window = handle())
         DestroyWindow(window); // before the fonts its controls use
-    if (font != nullptr)
-        DeleteObject(font);
-    if (boldFont != nullptr)
-        DeleteObject(boldFont);
 }
 
 bool DetailsDialogView::open(HWND ownerWindow)
@@ -118,32 +114,28 @@ void DetailsDialogView::createControls()
 void DetailsDialogView::setFonts()
 {
     dpi = WindowDpi::of(handle());
-    if (font != nullptr)
-        DeleteObject(font);
-    if (boldFont != nullptr)
-        DeleteObject(boldFont);
-    font = dpi.createMessageFont();
-    boldFont = dpi.createMessageFont(true);
+    fonts.renew(dpi);
     for (HWND child = GetWindow(handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.regular()), FALSE);
     for (const SectionControls& section : sections)
-        SendMessageW(section.heading, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont), FALSE);
+        SendMessageW(section.heading, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.bold()), FALSE);
     SendMessageW(folder, EM_SETSEL, WPARAM(-1), -1); // the path's end in view
 }
 
 void DetailsDialogView::sizeColumns()
 {
     // Every cell in full: each column as wide as its widest cell or title, plus a little room.
-    const int room = 2 * textWidth(font, L"x") + dpi.scale(12);
+    const int room = 2 * textWidth(fonts.regular(), L"x") + dpi.scale(12);
     for (std::size_t i = 0; i < sections.size(); ++i) {
         if (sections[i].list == nullptr)
             continue;
         const DetailsSection& section = content.sections[i];
         for (std::size_t column = 0; column < section.columns.size(); ++column) {
-            int widest = textWidth(font, wideFromUtf8(section.columns[column]));
+            int widest = textWidth(fonts.regular(), wideFromUtf8(section.columns[column]));
             for (const std::vector<std::string>& row : section.rows)
                 if (column < row.size())
-                    widest = std::max(widest, textWidth(font, wideFromUtf8(row[column])));
+                    widest =
+                        std::max(widest, textWidth(fonts.regular(), wideFromUtf8(row[column])));
             ListView_SetColumnWidth(sections[i].list, int(column), widest + room);
         }
     }
@@ -165,8 +157,8 @@ SIZE DetailsDialogView::preferredSize() const
     }
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const int rowHeight = lineHeightOf(font) + dpi.scale(6);
-    const int width = std::clamp(widest + dpi.scale(40), textWidth(font, L"x") * 60,
+    const int rowHeight = lineHeightOf(fonts.regular()) + dpi.scale(6);
+    const int width = std::clamp(widest + dpi.scale(40), textWidth(fonts.regular(), L"x") * 60,
                                  int(area.right - area.left) * 9 / 10);
     const int height = std::clamp(rowHeight * (rowCount + 8), rowHeight * 14,
                                   int(area.bottom - area.top) * 8 / 10);
@@ -178,14 +170,15 @@ void DetailsDialogView::layOut()
     RECT client{};
     GetClientRect(handle(), &client);
     const int margin = dpi.scale(11);
-    const int line = lineHeightOf(font);
+    const int line = lineHeightOf(fonts.regular());
     const int width = std::max(1, int(client.right) - 2 * margin);
-    const int introWidth = textWidth(font, wideFromUtf8(content.intro)) + dpi.scale(8);
+    const int introWidth = textWidth(fonts.regular(), wideFromUtf8(content.intro)) + dpi.scale(8);
     const int fieldHeight = line + dpi.scale(8);
     MoveWindow(intro, margin, margin + (fieldHeight - line) / 2, introWidth, line, TRUE);
     MoveWindow(folder, margin + introWidth, margin, std::max(1, width - introWidth), fieldHeight,
                TRUE);
-    const int buttonWidth = std::max(dpi.scale(80), textWidth(font, L"Close") + dpi.scale(24));
+    const int buttonWidth =
+        std::max(dpi.scale(80), textWidth(fonts.regular(), L"Close") + dpi.scale(24));
     const int buttonHeight = std::max(dpi.scale(23), line + dpi.scale(10));
     const int buttonTop = int(client.bottom) - margin - buttonHeight;
     MoveWindow(button, margin + width - buttonWidth, buttonTop, buttonWidth, buttonHeight, TRUE);

@@ -1,5 +1,6 @@
 #pragma once
 #include "WindowBase.h"
+#include "MessageFonts.h"
 #include "WindowDpi.h"
 #include "app/ProjectDetails.h"
 
@@ -46,8 +47,7 @@ private:
     HWND folder = nullptr;
     HWND button = nullptr;
     WindowDpi dpi;
-    HFONT font = nullptr;
-    HFONT boldFont = nullptr;
+    MessageFonts fonts;
 };
 
 } // namespace tabrix::win32

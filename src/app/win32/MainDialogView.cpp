@@ -61,10 +61,6 @@ MainDialogView::~MainDialogView()
         DestroyWindow(toolTip);
     if (HWND window = handle())
         DestroyWindow(window); // before the fonts its controls use
-    if (font != nullptr)
-        DeleteObject(font);
-    if (boldFont != nullptr)
-        DeleteObject(boldFont);
 }
 
 HWND MainDialogView::addControl(const wchar_t* className, const wchar_t* text, DWORD style, int id)
@@ -147,17 +143,13 @@ void MainDialogView::addToolTip(HWND control, const std::string& text)
 void MainDialogView::setFonts()
 {
     dpi = WindowDpi::of(handle());
-    if (font != nullptr)
-        DeleteObject(font);
-    if (boldFont != nullptr)
-        DeleteObject(boldFont);
-    font = dpi.createMessageFont();
-    boldFont = dpi.createMessageFont(true);
+    fonts.renew(dpi);
     for (HWND child = GetWindow(handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         SendMessageW(child, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(child == planLabel ? boldFont : font), FALSE);
-    strip->setFont(font, dpi);
-    SendMessageW(toolTip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+                     reinterpret_cast<WPARAM>(child == planLabel ? fonts.bold() : fonts.regular()),
+                     FALSE);
+    strip->setFont(fonts.regular(), dpi);
+    SendMessageW(toolTip, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.regular()), FALSE);
     SendMessageW(toolTip, TTM_SETMAXTIPWIDTH, 0, dpi.scale(600));
 }
 
@@ -167,7 +159,7 @@ int MainDialogView::wrappedHeight(HWND label, int width) const
     if (text.empty())
         return 0;
     HDC dc = GetDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font);
+    const HGDIOBJ old = SelectObject(dc, fonts.regular());
     RECT rect{0, 0, std::max(1, width), 0};
     DrawTextW(dc, text.c_str(), int(text.size()), &rect, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
     SelectObject(dc, old);
@@ -181,9 +173,9 @@ SIZE MainDialogView::layOut(int clientWidth, int clientHeight, bool place)
         if (place)
             MoveWindow(control, x, y, std::max(0, width), std::max(0, height), FALSE);
     };
-    const auto width = [&](const std::wstring& text) { return textWidth(font, text); };
+    const auto width = [&](const std::wstring& text) { return textWidth(fonts.regular(), text); };
     const auto s = [&](int pixels) { return dpi.scale(pixels); };
-    const int lineHeight = lineHeightOf(font);
+    const int lineHeight = lineHeightOf(fonts.regular());
     const int buttonHeight = std::max(s(23), lineHeight + s(10));
     const auto pushWidth = [&](HWND button, int least) {
         return std::max(s(least), width(wideFromUtf8(windowTextOf(button))) + s(24));
@@ -250,7 +242,7 @@ SIZE MainDialogView::layOut(int clientWidth, int clientHeight, bool place)
 
     // The plan's row: its title, the zoom buttons, the count of takes and Details.
     const int smallWidth = std::max(buttonHeight, width(L"+") + s(14));
-    const int planTitleWidth = textWidth(boldFont, L"Conform plan") + s(4);
+    const int planTitleWidth = textWidth(fonts.bold(), L"Conform plan") + s(4);
     move(planLabel, left, y + (buttonHeight - lineHeight) / 2, planTitleWidth, lineHeight);
     int x = left + planTitleWidth + s(12);
     move(zoomOut, x, y, smallWidth, buttonHeight);

@@ -2,6 +2,7 @@
 #include "PlanStripView.h"
 #include "Win32DialogServices.h"
 #include "WindowBase.h"
+#include "MessageFonts.h"
 #include "WindowDpi.h"
 #include "app/MainDialog.h"
 
@@ -97,8 +98,7 @@ private:
     std::vector<HWND> widthButtons;   ///< one per widthChoiceTexts()
     std::vector<HWND> channelButtons; ///< one per channelChoiceTexts()
     WindowDpi dpi;
-    HFONT font = nullptr;
-    HFONT boldFont = nullptr;
+    MessageFonts fonts;
     std::string fullPath;
     bool refused = false;
     bool tracksShown = false;
