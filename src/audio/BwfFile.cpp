@@ -440,11 +440,17 @@ bool BwfFile::writeTrailingChunks()
                            std::numeric_limits<std::uint32_t>::max())
         return true;
     if (fileStream.seekTo(end) != StreamStatus::Ok ||
-        fileStream.write(trailer.data(), trailer.size()) != StreamStatus::Ok ||
-        fileStream.truncate(end + trailer.size()) != StreamStatus::Ok) {
+        fileStream.write(trailer.data(), trailer.size()) != StreamStatus::Ok) {
         (void)fileStream.truncate(end);
         return false;
     }
+    // Bytes of a write that failed earlier could lie past the chunks. Cut only then: a
+    // truncate makes some file systems write the whole file out at once.
+    std::uint64_t stored = 0;
+    if (fileStream.storedLength(stored) != StreamStatus::Ok ||
+        (stored > end + trailer.size() &&
+         fileStream.truncate(end + trailer.size()) != StreamStatus::Ok))
+        return false;
     trailerBytes = trailer.size();
     return true;
 }
