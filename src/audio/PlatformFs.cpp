@@ -275,7 +275,6 @@ bool exists(const std::filesystem::path& path)
            error != ERROR_INVALID_NAME;
 }
 
-
 bool removeFile(const std::filesystem::path& path)
 {
     const std::filesystem::path native = longPath(path);
@@ -367,7 +366,6 @@ bool exists(const std::filesystem::path& path)
         return true;
     return errno != ENOENT && errno != ENOTDIR;
 }
-
 
 bool removeFile(const std::filesystem::path& path)
 {

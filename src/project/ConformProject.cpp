@@ -537,9 +537,7 @@ void ConformProject::closeOutputFiles()
 {
     for (std::size_t i = 0; i < outputFiles.size(); ++i) {
         const std::unique_ptr<BwfFile>& file = outputFiles[i];
-        const std::uint32_t frameBytes = file->frameBytes();
-        if (frameBytes != 0)
-            file->setTrailingChunks(trailingChunks(i, file->dataSize() / frameBytes));
+        file->setTrailingChunks(trailingChunks(i, file->dataSize() / file->frameBytes()));
         errno = 0;
         const bool closed = file->close();
         if (!closed && file->dataSize() != 0 && failure.kind == FailureKind::None)

@@ -88,7 +88,8 @@ TEST(ProjectPaths, NamesEndingInADotOrASpaceAreReachedAsTheyAre)
         std::filesystem::create_directories(
             verbatimPath(dir.path() / pathFromUtf8(project) / "Audio Files"));
     const Bytes data = constantFrames(2, 24, 4800, 0x1000, true);
-    for (const auto& [project, take] : {std::pair{"Scene 5.", "Take 1.wav"}, {"Scene 6 ", "T 2 .wav"}})
+    for (const auto& [project, take] :
+         {std::pair{"Scene 5.", "Take 1.wav"}, {"Scene 6 ", "T 2 .wav"}})
         writeFile(verbatimPath(dir.path() / pathFromUtf8(project) / "Audio Files" / take),
                   takeBytes({.timeReference = 10ull * 3600 * 48000, .data = data}));
     for (const char* project : {"Scene 5.", "Scene 6 "}) {

@@ -49,8 +49,8 @@ std::vector<Marker> markersOf(const WrittenWav& wav)
     for (std::uint32_t i = 0; i < count && 4 + 24 * (i + 1) <= cue.size(); ++i) {
         const std::uint8_t* point = &cue[4 + 24 * i];
         EXPECT_EQ(std::string(point + 8, point + 12), "data");
-        EXPECT_EQ(loadU32le(point + 12), 0u); // dwChunkStart
-        EXPECT_EQ(loadU32le(point + 16), 0u); // dwBlockStart
+        EXPECT_EQ(loadU32le(point + 12), 0u);                   // dwChunkStart
+        EXPECT_EQ(loadU32le(point + 16), 0u);                   // dwBlockStart
         EXPECT_EQ(loadU32le(point + 20), loadU32le(point + 4)); // dwSampleOffset
         markers.push_back({loadU32le(point), loadU32le(point + 4), {}, {}});
     }
@@ -74,20 +74,34 @@ constexpr SamplePos tenHours = 10ull * 3600 * 48000;
 // A cut into two by a newer take, B over A's tail, C wholly under B, D after a gap: each
 // segment gets a marker, C none. Labels come from scene and take where the iXML has both.
 const std::vector<TakeDef> day = {
-    {.start = tenHours, .frames = 40000, .keys = {1, 2}, .names = {"Boom", "Lav"},
-     .scene = "12A", .takeNumber = "3", .project = "Day 4", .tape = "T1"},
+    {.start = tenHours,
+     .frames = 40000,
+     .keys = {1, 2},
+     .names = {"Boom", "Lav"},
+     .scene = "12A",
+     .takeNumber = "3",
+     .project = "Day 4",
+     .tape = "T1"},
     {.start = tenHours + 5000, .frames = 1000, .time = "12:00:00"},
     {.start = tenHours + 20000, .frames = 30000, .time = "11:00:00", .project = "Day 4"},
-    {.start = tenHours + 25000, .frames = 2000, .time = "10:30:00", .scene = "C", .takeNumber = "9"},
-    {.start = tenHours + 70000, .frames = 5000, .time = "09:00:00", .scene = "12B",
-     .takeNumber = "1", .tape = "T2", .timecodeRate = "25/1", .timecodeFlag = "NDF"},
+    {.start = tenHours + 25000,
+     .frames = 2000,
+     .time = "10:30:00",
+     .scene = "C",
+     .takeNumber = "9"},
+    {.start = tenHours + 70000,
+     .frames = 5000,
+     .time = "09:00:00",
+     .scene = "12B",
+     .takeNumber = "1",
+     .tape = "T2",
+     .timecodeRate = "25/1",
+     .timecodeFlag = "NDF"},
 };
 
 const std::vector<Marker> dayMarkers = {
-    {1, 0, "12A T3", "take100.wav"},
-    {2, 5000, "take101", "take101.wav"},
-    {3, 6000, "12A T3", "take100.wav"},
-    {4, 20000, "take102", "take102.wav"},
+    {1, 0, "12A T3", "take100.wav"},     {2, 5000, "take101", "take101.wav"},
+    {3, 6000, "12A T3", "take100.wav"},  {4, 20000, "take102", "take102.wav"},
     {5, 70000, "12B T1", "take104.wav"},
 };
 
@@ -193,7 +207,10 @@ TEST(OutputMarkers, ACancelledFileKeepsTheMarkersInsideItsFrames)
 TEST(OutputMarkers, LabelsAndIxmlKeepTextThatNeedsEscaping)
 {
     const std::vector<TakeDef> takes = {
-        {.frames = 3000, .scene = "5&amp;6 &lt;b&gt;", .takeNumber = "2", .project = "Rock &amp; Roll"},
+        {.frames = 3000,
+         .scene = "5&amp;6 &lt;b&gt;",
+         .takeNumber = "2",
+         .project = "Rock &amp; Roll"},
         {.start = 3000, .frames = 3000, .scene = "7"}, // no take number: the file name
     };
     ConformScene scene;

@@ -79,7 +79,8 @@ inline std::string ixmlOf(const TakeDef& take)
         return {};
     std::string xml = "<?xml version=\"1.0\"?><BWFXML>" + fields +
                       (speed.empty() ? "" : "<SPEED>" + speed + "</SPEED>") +
-                      "<FILE_SET><FAMILY_UID>" + take.family + "</FAMILY_UID></FILE_SET><TRACK_LIST>";
+                      "<FILE_SET><FAMILY_UID>" + take.family +
+                      "</FAMILY_UID></FILE_SET><TRACK_LIST>";
     for (std::size_t c = 0; c < take.keys.size(); ++c)
         xml += "<TRACK><CHANNEL_INDEX>" + std::to_string(take.keys[c]) +
                "</CHANNEL_INDEX><INTERLEAVE_INDEX>" + std::to_string(c + 1) +

@@ -61,8 +61,8 @@ WrittenWav readWrittenWav(const std::filesystem::path& path)
         const std::uint64_t end = at + 8 + size + size % 2;
         if (end > file.size())
             break;
-        wav.trailing.emplace_back(id, Bytes(file.begin() + long(at) + 8,
-                                            file.begin() + long(at + 8 + size)));
+        wav.trailing.emplace_back(
+            id, Bytes(file.begin() + long(at) + 8, file.begin() + long(at + 8 + size)));
         at = end;
     }
     wav.wellFormed = padOk && at == file.size() && wav.riffBytes == file.size() - 8;
